@@ -1,0 +1,215 @@
+#include "app/ShellyardFrame.h"
+
+#include "app/AppConfig.h"
+#include "dialogs/ShellyardAboutDialog.h"
+#include "dialogs/ShellyardOptionDialog.h"
+#include "resources/Pictures.h"
+#include "session/ShellyardLoginPanel.h"
+#include "session/ShellyardMCSPanel.h"
+#include "session/keys/KeyPlatform.h"
+#include "storage/SiteStore.h"
+#include "storage/StoreMessageSink.h"
+
+#include <wx/msgdlg.h>
+#include <wx/toolbar.h>
+#include <wx/utils.h>
+
+const char* const kShellyardHomePage = "https://shellyard.org/";
+
+short ShellyardFrame::sitesListShown = 1;
+short ShellyardFrame::panesShown = 1;
+
+namespace {
+// The store's messages become the program's message boxes (no parent, as at start-up the frame is
+// not shown yet).
+class MessageBoxSink : public StoreMessageSink {
+public:
+    void ShowMessage(const wxString& message, const wxString& caption, long style) override
+    {
+        wxMessageBox(message, caption, style, nullptr);
+    }
+};
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(ShellyardFrame, GUIFrame)
+    EVT_MENU_RANGE(ID_SITE_CONNECT, ID_SITES_DELETE_ALL, ShellyardFrame::OnSiteMenu)
+    EVT_MENU_RANGE(ID_TOOL_FIRST, ID_TOOL_LAST, ShellyardFrame::OnToolbarCommand)
+    EVT_TREE_ITEM_ACTIVATED(ID_SITE_TREE, ShellyardFrame::OnTreeItemActivated)
+    EVT_TREE_ITEM_RIGHT_CLICK(ID_SITE_TREE, ShellyardFrame::OnTreeItemRightClick)
+    EVT_AUINOTEBOOK_PAGE_CLOSE(wxID_ANY, ShellyardFrame::OnPageClose)
+wxEND_EVENT_TABLE()
+
+ShellyardFrame::ShellyardFrame(wxFrame* frame)
+    : GUIFrame(frame), auiManager(nullptr, wxAUI_MGR_DEFAULT), keyPlatform(CreateSystemKeyPlatform()),
+      keySender(keyPlatform.get()), storeMessages(std::make_unique<MessageBoxSink>())
+{
+    // A new main window starts with its panes and its sites list shown.
+    sitesListShown = 1;
+    panesShown = 1;
+
+    OpenSiteStore();
+    BuildLayout();
+    LocateTerminalPrograms();
+}
+
+ShellyardFrame::~ShellyardFrame()
+{
+    if (siteStore) {
+        siteStore->Close();
+        delete siteStore;
+        siteStore = nullptr;
+    }
+    AppConfig::Shutdown();
+    auiManager.UnInit();
+}
+
+void ShellyardFrame::OpenSiteStore()
+{
+    wxString path = AppConfig::ProgramFile("Shellyard.db");
+    siteStore = new SiteStore(storeMessages.get());
+    if (siteStore->Open(path) < 0) {
+        wxMessageBox(_("The database file is damaged or not existed. Re-Initialize the database now!"),
+                     "Shellyard", wxOK | wxICON_INFORMATION, nullptr);
+    }
+}
+
+void ShellyardFrame::BuildLayout()
+{
+    auiManager.SetManagedWindow(this);
+
+    BuildToolBar();
+    auiManager.AddPane(toolBar, wxAuiPaneInfo().Name("tb").Caption("Toolbar").ToolbarPane().Top()
+                                    .Gripper(true).Fixed().CloseButton(false));
+
+    loginPanel = new ShellyardLoginPanel(this);
+    auiManager.AddPane(loginPanel, wxAuiPaneInfo().Name("loginpanel").Caption("Quick Login").ToolbarPane()
+                                       .Top().Gripper(true).Fixed().CloseButton(false));
+
+    mcsPanel = new ShellyardMCSPanel(this);
+    auiManager.AddPane(mcsPanel, wxAuiPaneInfo().Name("mcspanel").Caption("MCS Tool").ToolbarPane().Top()
+                                     .Gripper(true).Fixed().CloseButton(false));
+
+    BuildSiteTree();
+
+    notebook = new wxAuiNotebook(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                 wxAUI_NB_DEFAULT_STYLE | wxAUI_NB_TAB_EXTERNAL_MOVE | wxNO_BORDER);
+    auiManager.AddPane(notebook, wxAuiPaneInfo().Name("notebook_content").CenterPane().PaneBorder(false));
+
+    auiManager.Update();
+}
+
+void ShellyardFrame::BuildToolBar()
+{
+    toolBar = new wxToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTB_FLAT | wxTB_NODIVIDER);
+    toolBar->SetToolBitmapSize(wxSize(16, 16));
+    toolBar->AddTool(ID_TOOL_QUIT, _("Quit"), PictureBitmap("tool_quit"), wxNullBitmap, wxITEM_NORMAL,
+                     _("Quit"), _("Quit Application."));
+    toolBar->AddSeparator();
+    toolBar->AddTool(ID_TOOL_CONNECTION, _("Connection"), PictureBitmap("tool_connection"), wxNullBitmap,
+                     wxITEM_NORMAL, _("New connection"), _("Add a connection site."));
+    toolBar->AddTool(ID_TOOL_FULLSCREEN, _("FullScreen"), PictureBitmap("tool_fullscreen"), wxNullBitmap,
+                     wxITEM_NORMAL, _("View Full Screen"), _("View Full Screen."));
+    toolBar->AddTool(ID_TOOL_UPGRADE, _("Upgrade"), PictureBitmap("tool_upgrade"), wxNullBitmap, wxITEM_NORMAL,
+                     _("Upgrade Shellyard"), _("Check a new version of Shellyard."));
+    toolBar->AddTool(ID_TOOL_DONATION, _("Donation"), PictureBitmap("tool_donation"), wxNullBitmap,
+                     wxITEM_NORMAL, _("Donate Us"), _("Donate to support Shellyard development."));
+    toolBar->Realize();
+}
+
+void ShellyardFrame::OnClose(wxCloseEvent& event)
+{
+    Destroy();
+}
+
+void ShellyardFrame::OnQuit(wxCommandEvent& event)
+{
+    if (wxMessageBox(_("Are you sure you want to close all loggin sites and quite?"), "Shellyard",
+                     wxYES_NO, this) == wxYES)
+        Destroy();
+}
+
+void ShellyardFrame::OnViewSitesList(wxCommandEvent& event)
+{
+    wxAuiPaneInfo& tree = auiManager.GetPane("SiteTree");
+    if (sitesListShown) {
+        sitesListShown = 0;
+        menuBar->Check(ID_MENU_VIEW_SITES_LIST, false);
+        tree.Hide();
+    } else {
+        sitesListShown = 1;
+        menuBar->Check(ID_MENU_VIEW_SITES_LIST, true);
+        tree.Show();
+    }
+    auiManager.Update();
+}
+
+void ShellyardFrame::OnFullScreen(wxCommandEvent& event)
+{
+    if (panesShown) {
+        panesShown = 0;
+        ShowPanes(false);
+        ShowFullScreen(true, wxFULLSCREEN_ALL);
+    } else {
+        panesShown = 1;
+        ShowFullScreen(false, wxFULLSCREEN_ALL);
+        ShowPanes(true);
+    }
+}
+
+void ShellyardFrame::ShowPanes(bool show)
+{
+    wxAuiPaneInfo& tree = auiManager.GetPane("SiteTree");
+    if (show) {
+        if (menuBar->IsChecked(ID_MENU_VIEW_SITES_LIST))
+            tree.Show();
+    } else {
+        tree.Hide();
+    }
+    auiManager.GetPane("tb").Show(show);
+    auiManager.GetPane("loginpanel").Show(show);
+    auiManager.GetPane("mcspanel").Show(show);
+    auiManager.Update();
+}
+
+void ShellyardFrame::OnOptions(wxCommandEvent& event)
+{
+    ShellyardOptionDialog dialog(this);
+    dialog.SetPuttyLocation(puttyPath);
+    dialog.SetPlinkLocation(plinkPath);
+    dialog.ShowModal();
+}
+
+void ShellyardFrame::OnAbout(wxCommandEvent& event)
+{
+    ShellyardAboutDialog dialog(this);
+    dialog.ShowModal();
+}
+
+void ShellyardFrame::OnToolbarCommand(wxCommandEvent& event)
+{
+    switch (event.GetId()) {
+    case ID_TOOL_QUIT:
+        OnQuit(event);
+        break;
+    case ID_TOOL_CONNECTION:
+        OnNewConnection(event);
+        break;
+    case ID_TOOL_FULLSCREEN:
+        OnFullScreen(event);
+        break;
+    case ID_TOOL_UPGRADE:
+    case ID_TOOL_DONATION:
+        OpenWebPage();
+        break;
+    case 285:
+        break;
+    default:
+        wxMessageBox(_("Not implement yet."), wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
+        break;
+    }
+}
+
+void ShellyardFrame::OpenWebPage()
+{
+    wxLaunchDefaultBrowser(kShellyardHomePage);
+}

@@ -1,0 +1,113 @@
+#pragma once
+// The main window and hub of the program: owns the site store, the keystroke sender, the docking
+// manager and (as their parent) every pane, the site tree and the notebook of terminal and monitor
+// tabs. Every site command first fills the current-site fields, then acts on them.
+#include "app/GUIFrame.h"
+#include "session/keys/KeySender.h"
+
+#include <memory>
+#include <wx/aui/aui.h>
+#include <wx/treectrl.h>
+
+class KeyPlatform;
+class SiteStore;
+class StoreMessageSink;
+class wxToolBar;
+class ShellyardLoginPanel;
+class ShellyardMCSPanel;
+class wxAuiNotebookEvent;
+
+enum {
+    ID_TOOL_QUIT = 281,
+    ID_TOOL_CONNECTION = 282,
+    ID_TOOL_UPGRADE = 286,
+    ID_TOOL_DONATION = 287,
+    ID_TOOL_FULLSCREEN = 289,
+    ID_TOOL_FIRST = 281,
+    ID_TOOL_LAST = 291,
+    ID_SITE_TREE = 408,
+    ID_SITE_CONNECT = 4498,
+    ID_SITE_DELETE = 4499,
+    ID_SITE_MODIFY = 4500,
+    ID_SITE_MONITOR = 4501,
+    ID_SITES_CONNECT_ALL = 4502,
+    ID_SITES_DELETE_ALL = 4503,
+};
+
+// The program's home page, opened by the Upgrade and Donation tools.
+extern const char* const kShellyardHomePage;
+
+class ShellyardFrame : public GUIFrame {
+public:
+    explicit ShellyardFrame(wxFrame* frame);
+    ~ShellyardFrame() override;
+
+    // Session operations (the Quick Login and Multi Command Sender panels call these).
+    void ConnectSite();
+    void QuickConnect(wxString host, wxString protocol);
+    void SendToAllSessions(wxString text);
+    bool LocateTerminalPrograms();
+
+    // Site operations.
+    void StartMonitor();
+    void ConnectAllSites();
+    void ShowPanes(bool show);
+
+    // View toggles, process-wide as the View menu's state.
+    static short sitesListShown;
+    static short panesShown;
+
+private:
+    friend struct FrameInspector;  // read access for the GUI tests
+
+    void OnClose(wxCloseEvent& event) override;
+    void OnNewConnection(wxCommandEvent& event) override;
+    void OnQuit(wxCommandEvent& event) override;
+    void OnViewSitesList(wxCommandEvent& event) override;
+    void OnFullScreen(wxCommandEvent& event) override;
+    void OnPuttyConfiguration(wxCommandEvent& event) override;
+    void OnOptions(wxCommandEvent& event) override;
+    void OnAbout(wxCommandEvent& event) override;
+
+    void OnToolbarCommand(wxCommandEvent& event);
+    void OnSiteMenu(wxCommandEvent& event);
+    void OnTreeItemActivated(wxTreeEvent& event);
+    void OnTreeItemRightClick(wxTreeEvent& event);
+    void OnPageClose(wxAuiNotebookEvent& event);
+
+    void OpenSiteStore();
+    void BuildLayout();
+    void BuildToolBar();
+    void BuildSiteTree();                 // tree control, image list, root and stored sites
+    void FillSiteTree();
+    void ShowSiteMenu(int kind, const wxPoint& point);
+    void ReadSiteFromNode(const wxTreeItemId& node);
+    void DeleteSelectedSite();
+    void AppendSiteNode();
+    void OpenWebPage();
+
+    wxAuiManager auiManager;
+    wxAuiNotebook* notebook = nullptr;
+    wxToolBar* toolBar = nullptr;
+    SiteStore* siteStore = nullptr;
+    wxString puttyPath;
+    wxString plinkPath;
+    wxString siteName;
+    wxString siteHost;
+    wxString siteProtocol;
+    wxString siteUser;
+    wxString sitePassword;
+    wxString sitePort;
+    wxString sitePostCommand;
+    wxString siteComments;
+    wxTreeCtrl* siteTree = nullptr;
+    wxTreeItemId menuItem;
+    std::unique_ptr<KeyPlatform> keyPlatform;
+    KeySender keySender;
+
+    std::unique_ptr<StoreMessageSink> storeMessages;
+    ShellyardLoginPanel* loginPanel = nullptr;
+    ShellyardMCSPanel* mcsPanel = nullptr;
+
+    wxDECLARE_EVENT_TABLE();
+};

@@ -1,0 +1,7 @@
+#include "dialogs/OptionDialog.h"
+
+OptionDialog::OptionDialog(wxWindow* parent, wxWindowID id, const wxString& title, const wxPoint& pos,
+                           const wxSize& size, long style)
+    : wxDialog(parent, id, title, pos, size, style)
+{
+}

@@ -1,0 +1,3 @@
+#include "dialogs/ShellyardNewSiteDialog.h"
+
+ShellyardNewSiteDialog::ShellyardNewSiteDialog(wxWindow* parent) : NewSiteDialog(parent) {}

@@ -1,0 +1,3 @@
+#include "dialogs/ShellyardOptionDialog.h"
+
+ShellyardOptionDialog::ShellyardOptionDialog(wxWindow* parent) : OptionDialog(parent) {}

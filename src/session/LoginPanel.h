@@ -1,0 +1,23 @@
+#pragma once
+// Layout of the Quick Login strip: host field, protocol choice and the login button.
+#include <wx/bmpbuttn.h>
+#include <wx/choice.h>
+#include <wx/panel.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+class LoginPanel : public wxPanel {
+public:
+    LoginPanel(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
+               const wxSize& size = wxSize(400, 23), long style = wxTAB_TRAVERSAL | wxNO_BORDER);
+    ~LoginPanel() override;
+
+protected:
+    wxStaticText* quickLoginLabel;
+    wxTextCtrl* hostText;
+    wxStaticText* protocolLabel;
+    wxChoice* protocolChoice;
+    wxBitmapButton* loginButton;
+
+    virtual void OnLogin(wxCommandEvent& event) { event.Skip(); }
+};

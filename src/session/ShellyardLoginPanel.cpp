@@ -1,0 +1,21 @@
+#include "session/ShellyardLoginPanel.h"
+
+#include "app/ShellyardFrame.h"
+
+#include <wx/msgdlg.h>
+
+ShellyardLoginPanel::ShellyardLoginPanel(ShellyardFrame* frame)
+    : LoginPanel(frame, wxID_ANY, wxDefaultPosition, wxSize(400, 23), wxTAB_TRAVERSAL | wxNO_BORDER), frame(frame)
+{
+}
+
+void ShellyardLoginPanel::OnLogin(wxCommandEvent& event)
+{
+    wxString host = hostText->GetValue();
+    wxString protocol = protocolChoice->GetStringSelection().Lower();
+    if (host.empty()) {
+        wxMessageBox(_("No Host to be loggin!"), wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
+        return;
+    }
+    frame->QuickConnect(host, protocol);
+}

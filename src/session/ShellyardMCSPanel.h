@@ -1,0 +1,19 @@
+#pragma once
+// Multi Command Sender: hands the command line to the main window, which types it into every
+// terminal tab. The field keeps its text after a send.
+#include "session/MCSPanel.h"
+
+class ShellyardFrame;
+
+class ShellyardMCSPanel : public MCSPanel {
+public:
+    explicit ShellyardMCSPanel(ShellyardFrame* frame);
+
+private:
+    friend struct FrameInspector;
+    void OnCommandEnter(wxCommandEvent& event) override;
+    void OnSend(wxCommandEvent& event) override;
+
+    wxString lastCommand;
+    ShellyardFrame* frame;
+};
