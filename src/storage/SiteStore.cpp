@@ -1,12 +1,193 @@
 #include "storage/SiteStore.h"
 
-// Placeholder until the database layer lands: a store that holds nothing.
-SiteStore::SiteStore(StoreMessageSink* sink) : sink(sink) {}
-SiteStore::~SiteStore() = default;
-int SiteStore::Open(const wxString& p) { path = p; opened = true; return 1; }
-int SiteStore::Create(const wxString&) { return 0; }
-int SiteStore::AddSite(SiteRecord) { return 0; }
-int SiteStore::DeleteSite(const wxString&, const wxString&) { return 0; }
-std::unique_ptr<SiteRecord> SiteStore::FindSite(const wxString&, const wxString&) { return nullptr; }
-std::unique_ptr<SiteList> SiteStore::ListSites() { return nullptr; }
-int SiteStore::Close() { opened = false; return 1; }
+#include "app/AppLog.h"
+#include "storage/DbConnection.h"
+#include "storage/StoreMessageSink.h"
+#include "storage/dblayer/DatabaseLayerException.h"
+#include "storage/dblayer/DatabaseResultSet.h"
+
+#include <wx/defs.h>
+#include <wx/filefn.h>
+#include <wx/intl.h>
+
+namespace {
+const char* const kCaption = "Shellyard";
+const char* const kTable = "tbl_hostsite";
+
+const char* const kInsertPrefix = "insert into tbl_hostsite(hostpasswd, hostuser, hosttype, hostip, hostname, "
+                                  "hostport, hostpostcommand, hostcomments) ";
+const char* const kInsertValues = "values (?, ?, ?, ?, ?, ?, ?, ?);";
+const char* const kDelete = "delete from tbl_hostsite where hostip = ? and hostname = ?; ";
+const char* const kFind = "select * from tbl_hostsite where hostip = ? and hostname = ?; ";
+const char* const kList = "select * from tbl_hostsite;";
+
+// The table of a new file: the eight text columns in the order rows are read back, and an index
+// on the pair every lookup and deletion goes by. One transaction, so a failure leaves no half.
+const char* const kCreateScript =
+    "begin transaction;"
+    "create table tbl_hostsite(hostpasswd text, hostuser text, hosttype text, hostip text, hostname text, "
+    "hostport text, hostpostcommand text, hostcomments text);"
+    "create index idx_hostsite_site on tbl_hostsite(hostip, hostname);"
+    "commit transaction;";
+}  // namespace
+
+SiteStore::SiteStore(StoreMessageSink* sink) : sink(sink), connection(std::make_unique<DbConnection>()) {}
+
+SiteStore::~SiteStore()
+{
+    Close();
+}
+
+void SiteStore::Tell(const wxString& message, long style)
+{
+    if (sink)
+        sink->ShowMessage(message, kCaption, style);
+    else
+        AppLog::LogMessage(message);
+}
+
+wxString SiteStore::LastError() const
+{
+    return connection ? connection->LastError() : wxString();
+}
+
+int SiteStore::Open(const wxString& file)
+{
+    if (!connection)
+        return -1;
+    if (!DbConnection::FileExists(file)) {
+        Tell(wxString::Format(_("Can't find database [%s]! will create a new one!"), file), wxOK | wxICON_INFORMATION);
+        if (Create(file) < 0)
+            return -1;
+    }
+    if (connection->Open(file)) {
+        path = file;
+        opened = true;
+        return 1;
+    }
+    Tell(wxString::Format(_("Open database [%s] failed! Reason: %s"), file, connection->LastError()),
+         wxOK | wxICON_ERROR);
+    return -1;
+}
+
+int SiteStore::Create(const wxString& file)
+{
+    // Only a file that is not there is made; an existing one, damaged or not, is left as it is.
+    if (DbConnection::FileExists(file))
+        return 0;
+    wxString reason;
+    {
+        DbConnection creator;
+        if (creator.Open(file)) {
+            creator.RunQuery(kCreateScript);
+            if (!creator.TableExists(kTable))
+                reason = creator.LastError();
+        } else {
+            reason = creator.LastError();
+        }
+        creator.Close();
+    }
+    if (reason.empty() && DbConnection::FileExists(file))
+        return 1;
+    AppLog::LogMessage(wxString::Format("Create database [%s] failed! Reason: %s", file, reason));
+    // What is there now was made a moment ago by this call and holds no table.
+    if (DbConnection::FileExists(file))
+        wxRemoveFile(file);
+    return -1;
+}
+
+bool SiteStore::TableReady()
+{
+    if (connection && connection->TableExists(kTable))
+        return true;
+    Tell(_("The Database file is incorrect! Please reinstall the software or recreate database."),
+         wxOK | wxICON_ERROR);
+    return false;
+}
+
+int SiteStore::AddSite(SiteRecord record)
+{
+    if (!TableReady())
+        return -1;
+    int result = 0;
+    try {
+        const std::vector<wxString> values = {record.hostpasswd, record.hostuser,       record.hosttype,
+                                      record.hostip,     record.hostname,       record.hostport,
+                                      record.hostpostcommand, record.hostcomments};
+        result = connection->RunQuery(wxString(kInsertPrefix) + kInsertValues, values);
+        if (result == 0)
+            AppLog::LogMessage(connection->LastError());
+    } catch (const DatabaseLayerException& e) {
+        AppLog::LogMessage(
+            wxString::Format("Database Insert Exception![%d,%s]", e.GetErrorCode(), e.GetErrorMessage()));
+        result = 0;
+    }
+    return result;
+}
+
+int SiteStore::DeleteSite(const wxString& hostip, const wxString& hostname)
+{
+    if (!TableReady())
+        return -1;
+    try {
+        return connection->RunQuery(kDelete, std::vector<wxString>{hostip, hostname});
+    } catch (const DatabaseLayerException& e) {
+        AppLog::LogMessage(
+            wxString::Format("Database Insert Exception![%d,%s]", e.GetErrorCode(), e.GetErrorMessage()));
+        return 0;
+    }
+}
+
+void SiteStore::ReadRecord(DatabaseResultSet* rows, SiteRecord& record)
+{
+    record.hostpasswd = rows->GetString(1);
+    record.hostuser = rows->GetString(2);
+    record.hosttype = rows->GetString(3);
+    record.hostip = rows->GetString(4);
+    record.hostname = rows->GetString(5);
+    record.hostport = rows->GetString(6);
+    record.hostpostcommand = rows->GetString(7);
+    record.hostcomments = rows->GetString(8);
+}
+
+std::unique_ptr<SiteRecord> SiteStore::FindSite(const wxString& hostip, const wxString& hostname)
+{
+    if (!TableReady())
+        return nullptr;
+    DatabaseResultSet* rows = connection->RunQueryWithResults(kFind, std::vector<wxString>{hostip, hostname});
+    if (!rows)
+        return nullptr;
+    auto record = std::make_unique<SiteRecord>();
+    // A later row of the pair overwrites an earlier one. A failure while stepping ends the reading
+    // (the connection records it) and what was read is returned.
+    while (connection->NextRow(rows))
+        ReadRecord(rows, *record);
+    connection->CloseResultSet(rows);
+    return record;
+}
+
+std::unique_ptr<SiteList> SiteStore::ListSites()
+{
+    if (!TableReady())
+        return nullptr;
+    DatabaseResultSet* rows = connection->RunQueryWithResults(kList);
+    if (!rows)
+        return nullptr;
+    auto list = std::make_unique<SiteList>();
+    SiteRecord work;
+    while (connection->NextRow(rows)) {
+        ReadRecord(rows, work);
+        list->Append(work);
+    }
+    connection->CloseResultSet(rows);
+    return list;
+}
+
+int SiteStore::Close()
+{
+    if (connection && opened)
+        connection->Close();
+    connection.reset();
+    opened = false;
+    return 1;
+}

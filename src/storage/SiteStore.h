@@ -1,6 +1,9 @@
 #pragma once
 // The one object through which the program reads and writes stored sites in "Shellyard.db".
-// Results: see each operation. Records and lists it returns belong to the caller.
+// Results: see each operation. Records and lists it returns belong to the caller. Site values are
+// always bound as statement parameters, so any text (quotes, semicolons, any length) is stored
+// and read back unchanged. A file that already exists is never written to unless it holds
+// tbl_hostsite; a missing file is created with the table.
 #include "storage/SiteList.h"
 #include "storage/SiteRecord.h"
 
@@ -8,6 +11,7 @@
 #include <wx/string.h>
 
 class DbConnection;
+class DatabaseResultSet;
 class StoreMessageSink;
 
 class SiteStore {
@@ -15,18 +19,32 @@ public:
     // Messages for the user go to sink (not owned; may be null, then they only reach the log).
     explicit SiteStore(StoreMessageSink* sink = nullptr);
     ~SiteStore();
+    SiteStore(const SiteStore&) = delete;
+    SiteStore& operator=(const SiteStore&) = delete;
 
     int Open(const wxString& path);                      // 1 open; -1 failed (message shown)
-    int Create(const wxString& path);                    // 0 nothing to do; negative failed
+    // For a missing file: creates it with tbl_hostsite and its index (1). An existing file: 0,
+    // nothing done. Negative: failed (logged), and no file is left behind.
+    int Create(const wxString& path);
     int AddSite(SiteRecord record);                      // changed rows; 0 failed; -1 no table
     int DeleteSite(const wxString& hostip, const wxString& hostname);  // deleted rows; -1 no table
+    // The last stored row of the pair (eight empty fields when none); null: no table or failure.
     std::unique_ptr<SiteRecord> FindSite(const wxString& hostip, const wxString& hostname);
+    // Every row in database order (empty list when none); null: no table or failure.
     std::unique_ptr<SiteList> ListSites();
     int Close();                                         // always 1
 
+    // The error text recorded by the last failing database operation (empty when none).
+    wxString LastError() const;
+
 private:
+    // The table check of every site operation: shows the "incorrect" message when it fails.
+    bool TableReady();
+    void Tell(const wxString& message, long style);
+    static void ReadRecord(DatabaseResultSet* rows, SiteRecord& record);
+
     StoreMessageSink* sink;
     wxString path;
-    DbConnection* connection = nullptr;
+    std::unique_ptr<DbConnection> connection;
     bool opened = false;
 };

@@ -1,0 +1,170 @@
+#include "storage/DbConnection.h"
+
+#include "storage/dblayer/DatabaseLayerException.h"
+#include "storage/dblayer/DatabaseResultSet.h"
+#include "storage/dblayer/PreparedStatement.h"
+#include "storage/dblayer/SqliteDatabaseLayer.h"
+
+#include <wx/filename.h>
+
+DbConnection::DbConnection() : layer(std::make_unique<SqliteDatabaseLayer>()) {}
+
+DbConnection::~DbConnection() = default;
+
+bool DbConnection::FileExists(wxString path)
+{
+    return wxFileName::FileExists(path);
+}
+
+void DbConnection::RecordError(const DatabaseLayerException& e)
+{
+    lastError = wxString::Format("[ErrNo=%d,ErrMsg=%s]", e.GetErrorCode(), e.GetErrorMessage());
+}
+
+void DbConnection::RecordQueryError(const DatabaseLayerException& e)
+{
+    lastError = wxString::Format("Execute SqlClause Exception![%d,%s]", e.GetErrorCode(), e.GetErrorMessage());
+}
+
+bool DbConnection::Open(wxString path)
+{
+    if (layer->IsOpen())
+        return true;
+    try {
+        return layer->Open(path);
+    } catch (const DatabaseLayerException& e) {
+        RecordError(e);
+        return false;
+    }
+}
+
+int DbConnection::Close()
+{
+    try {
+        layer->Close();
+    } catch (const DatabaseLayerException& e) {
+        RecordError(e);
+        return -1;
+    }
+    // Closing destroyed everything the layer had handed out.
+    resultSet = nullptr;
+    boundStatements.clear();
+    return 1;
+}
+
+bool DbConnection::TableExists(wxString name)
+{
+    try {
+        return layer->TableExists(name);
+    } catch (const DatabaseLayerException& e) {
+        RecordError(e);
+        return false;
+    }
+}
+
+int DbConnection::RunQuery(wxString sql)
+{
+    try {
+        return layer->RunQuery(sql);
+    } catch (const DatabaseLayerException& e) {
+        RecordError(e);
+        return 0;
+    }
+}
+
+PreparedStatement* DbConnection::PrepareWithValues(const wxString& sql, const std::vector<wxString>& values)
+{
+    PreparedStatement* statement = layer->PrepareStatement(sql);
+    if (!statement)
+        return nullptr;
+    try {
+        for (std::size_t i = 0; i < values.size(); ++i)
+            statement->SetParamString(static_cast<int>(i) + 1, values[i]);
+    } catch (const DatabaseLayerException&) {
+        layer->CloseStatement(statement);
+        throw;
+    }
+    return statement;
+}
+
+int DbConnection::RunQuery(wxString sql, const std::vector<wxString>& values)
+{
+    PreparedStatement* statement = nullptr;
+    try {
+        statement = PrepareWithValues(sql, values);
+        if (!statement)
+            return 0;
+        const int changed = statement->RunQuery();
+        layer->CloseStatement(statement);
+        return changed;
+    } catch (const DatabaseLayerException& e) {
+        if (statement)
+            layer->CloseStatement(statement);
+        RecordError(e);
+        return 0;
+    }
+}
+
+DatabaseResultSet* DbConnection::RunQueryWithResults(wxString sql)
+{
+    if (!layer->IsOpen())
+        return nullptr;
+    try {
+        resultSet = layer->RunQueryWithResults(sql);
+        if (!resultSet)
+            lastError = wxString::Format("Execute SqlClause Exception![%d,%s]", layer->ErrorCode(), layer->ErrorMessage());
+        return resultSet;
+    } catch (const DatabaseLayerException& e) {
+        RecordQueryError(e);
+        resultSet = nullptr;
+        return nullptr;
+    }
+}
+
+DatabaseResultSet* DbConnection::RunQueryWithResults(wxString sql, const std::vector<wxString>& values)
+{
+    if (!layer->IsOpen())
+        return nullptr;
+    PreparedStatement* statement = nullptr;
+    try {
+        statement = PrepareWithValues(sql, values);
+        resultSet = statement ? statement->RunQueryWithResults() : nullptr;
+        if (resultSet)
+            boundStatements[resultSet] = statement;
+        return resultSet;
+    } catch (const DatabaseLayerException& e) {
+        if (statement)
+            layer->CloseStatement(statement);
+        RecordQueryError(e);
+        resultSet = nullptr;
+        return nullptr;
+    }
+}
+
+bool DbConnection::NextRow(DatabaseResultSet* rows)
+{
+    if (!rows)
+        return false;
+    try {
+        return rows->Next();
+    } catch (const DatabaseLayerException& e) {
+        RecordQueryError(e);
+        return false;
+    }
+}
+
+void DbConnection::CloseResultSet(DatabaseResultSet* rows)
+{
+    if (!rows)
+        return;
+    if (rows == resultSet)
+        resultSet = nullptr;
+    const auto bound = boundStatements.find(rows);
+    if (bound != boundStatements.end()) {
+        PreparedStatement* statement = bound->second;
+        boundStatements.erase(bound);
+        layer->CloseStatement(statement);  // takes its result sets with it
+    } else {
+        layer->CloseResultSet(rows);
+    }
+}
