@@ -80,7 +80,10 @@ private:
     void BuildToolBar();
     void BuildSiteTree();                 // tree control, image list, root and stored sites
     void FillSiteTree();
+    enum { kRootMenu = 0, kSiteMenu = 1 };  // kinds of the tree's context menu
     void ShowSiteMenu(int kind, const wxPoint& point);
+    wxTreeItemId SiteNodeOf(const wxTreeItemId& item) const;  // site node of a site or detail line
+    void OpenMonitorPage();                                    // monitor tab for the current site
     void ReadSiteFromNode(const wxTreeItemId& node);
     void DeleteSelectedSite();
     void AppendSiteNode();

@@ -2,13 +2,29 @@
 // and the new-site flow.
 #include "app/ShellyardFrame.h"
 
+#include "app/AppLog.h"
 #include "app/SiteTreeItemData.h"
+#include "dialogs/ShellyardNewSiteDialog.h"
 #include "resources/Pictures.h"
 #include "storage/SiteStore.h"
 
+#include <vector>
 #include <wx/artprov.h>
 #include <wx/imaglist.h>
+#include <wx/menu.h>
 #include <wx/msgdlg.h>
+
+namespace {
+enum { kSiteImage = 2, kDetailImage = 6 };
+
+// "Host:", "Type:" and "Port:" are five characters each; the value follows.
+const size_t kDetailPrefixLength = 5;
+
+wxString DetailValue(wxTreeCtrl* tree, const wxTreeItemId& line)
+{
+    return line.IsOk() ? tree->GetItemText(line).Mid(kDetailPrefixLength) : wxString();
+}
+}  // namespace
 
 void ShellyardFrame::BuildSiteTree()
 {
@@ -27,46 +43,209 @@ void ShellyardFrame::BuildSiteTree()
     siteTree->Expand(root);
 }
 
+// One site node per stored site, in the database's order, each with its four detail lines. Every
+// site is shown, however many there are: a store is never cut short silently.
 void ShellyardFrame::FillSiteTree()
 {
+    std::unique_ptr<SiteList> sites = siteStore ? siteStore->ListSites() : nullptr;
+    if (!sites)
+        return;
+    wxTreeItemId root = siteTree->GetRootItem();
+    siteTree->Freeze();
+    for (size_t i = 0; i < sites->GetCount(); ++i) {
+        const SiteRecord& site = sites->Item(i);
+        wxTreeItemId node =
+            siteTree->AppendItem(root, site.hostname, kSiteImage, kSiteImage, new SiteTreeItemData("SiteItem"));
+        siteTree->AppendItem(node, wxString::Format("Host:%s", site.hostip), kDetailImage, kDetailImage);
+        siteTree->AppendItem(node, wxString::Format("Type:%s", site.hosttype), kDetailImage, kDetailImage);
+        siteTree->AppendItem(node, wxString::Format("Port:%s", site.hostport), kDetailImage, kDetailImage);
+        siteTree->AppendItem(node, wxString::Format("Auto:%s", site.hostuser.empty() ? "No" : "Yes"),
+                             kDetailImage, kDetailImage);
+    }
+    siteTree->Thaw();
+}
+
+// A detail line stands for the site it belongs to: commands on it act on its parent, never on a
+// site that happens to be named like the line.
+wxTreeItemId ShellyardFrame::SiteNodeOf(const wxTreeItemId& item) const
+{
+    if (!item.IsOk() || item == siteTree->GetRootItem())
+        return wxTreeItemId();
+    wxTreeItemId parent = siteTree->GetItemParent(item);
+    if (parent.IsOk() && parent != siteTree->GetRootItem())
+        return parent;
+    return item;
 }
 
 void ShellyardFrame::ReadSiteFromNode(const wxTreeItemId& node)
 {
+    siteName = siteTree->GetItemText(node);
+    wxTreeItemIdValue cookie;
+    wxTreeItemId line = siteTree->GetFirstChild(node, cookie);
+    siteHost = DetailValue(siteTree, line);
+    if (line.IsOk())
+        line = siteTree->GetNextChild(node, cookie);
+    siteProtocol = DetailValue(siteTree, line);
+    if (line.IsOk())
+        line = siteTree->GetNextChild(node, cookie);
+    sitePort = DetailValue(siteTree, line);
 }
 
 void ShellyardFrame::OnTreeItemActivated(wxTreeEvent& event)
 {
+    wxTreeItemId site = SiteNodeOf(event.GetItem());
+    if (!site.IsOk())
+        return;
+    ReadSiteFromNode(site);
+    wxString question = wxString::Format(_("Are you sure to connect %s - %s now?"), siteName, siteHost);
+    if (wxMessageBox(question, "Shellyard", wxYES_NO, this) == wxYES)
+        ConnectSite();
 }
 
 void ShellyardFrame::OnTreeItemRightClick(wxTreeEvent& event)
 {
+    // The tree reports the click in its own coordinates; the popup is shown on the frame. A menu
+    // asked for from the keyboard has no point and opens at the centre of the frame.
+    wxPoint point = event.GetPoint();
+    if (point == wxPoint(-1, -1))
+        point = wxPoint(GetSize().GetWidth() / 2, GetSize().GetHeight() / 2);
+    else
+        point = ScreenToClient(siteTree->ClientToScreen(point));
+
+    wxTreeItemId site = SiteNodeOf(event.GetItem());
+    if (site.IsOk()) {
+        menuItem = site;
+        ReadSiteFromNode(site);
+        ShowSiteMenu(kSiteMenu, point);
+        event.Skip();
+    } else {
+        menuItem = event.GetItem();
+        ShowSiteMenu(kRootMenu, point);
+    }
 }
 
 void ShellyardFrame::ShowSiteMenu(int kind, const wxPoint& point)
 {
+    wxMenu menu;
+    if (kind == kRootMenu) {
+        menu.Append(ID_SITES_CONNECT_ALL, _("Connect all sites"), wxEmptyString);
+        menu.Append(ID_SITES_DELETE_ALL, _("Delete all sites"), wxEmptyString);
+    } else {
+        menu.Append(ID_SITE_CONNECT, _("Connect this site"), wxEmptyString);
+        menu.Append(ID_SITE_DELETE, _("Delete this site"), wxEmptyString);
+        menu.Append(ID_SITE_MODIFY, _("Modify this site"), wxEmptyString);
+        menu.AppendSeparator();
+        menu.Append(ID_SITE_MONITOR, _("Monitor this site"), wxEmptyString);
+    }
+    PopupMenu(&menu, point);
 }
 
 void ShellyardFrame::OnSiteMenu(wxCommandEvent& event)
 {
+    switch (event.GetId()) {
+    case ID_SITE_CONNECT:
+        ConnectSite();
+        break;
+    case ID_SITE_DELETE:
+        DeleteSelectedSite();
+        break;
+    case ID_SITE_MONITOR:
+        StartMonitor();
+        break;
+    case ID_SITES_CONNECT_ALL:
+        ConnectAllSites();
+        break;
+    case ID_SITE_MODIFY:
+    case ID_SITES_DELETE_ALL:
+        wxMessageBox(_("Not implement yet."), wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
+        break;
+    }
 }
 
+// Deletes the node that was right-clicked (whatever is selected) and then its stored rows.
 void ShellyardFrame::DeleteSelectedSite()
 {
+    if (!menuItem.IsOk() || menuItem == siteTree->GetRootItem())
+        return;
+    wxString question = wxString::Format(_("Are you sure to delete this site %s now?"), siteName);
+    if (wxMessageBox(question, "Shellyard", wxYES_NO, this) != wxYES)
+        return;
+    wxTreeItemId node = menuItem;
+    menuItem = wxTreeItemId();  // the node is gone: no later command may use it
+    siteTree->Delete(node);
+    if (siteStore)
+        siteStore->DeleteSite(siteHost, siteName);
 }
 
 void ShellyardFrame::StartMonitor()
+{
+    std::unique_ptr<SiteRecord> stored = siteStore ? siteStore->FindSite(siteHost, siteName) : nullptr;
+    siteUser = stored ? stored->hostuser : wxString();
+    sitePassword = stored ? stored->hostpasswd : wxString();
+
+    if (siteProtocol == "ssh" && !siteUser.empty() && !sitePassword.empty()) {
+        OpenMonitorPage();
+        return;
+    }
+    wxMessageBox(_("Warnning: Only SSH protocol site with auto-login enabled can be monitored."), "Warning",
+                 wxOK | wxICON_INFORMATION, nullptr);
+}
+
+// The monitor tab for the current site (an SSH site with user and password).
+void ShellyardFrame::OpenMonitorPage()
 {
 }
 
 void ShellyardFrame::ConnectAllSites()
 {
+    // Collected first: a connection may show messages (and the options dialog) while the walk runs.
+    std::vector<wxTreeItemId> sites;
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId child = siteTree->GetFirstChild(siteTree->GetRootItem(), cookie); child.IsOk();
+         child = siteTree->GetNextChild(siteTree->GetRootItem(), cookie))
+        sites.push_back(child);
+    for (const wxTreeItemId& site : sites) {
+        ReadSiteFromNode(site);
+        ConnectSite();
+    }
 }
 
 void ShellyardFrame::AppendSiteNode()
 {
+    wxTreeItemId node = siteTree->AppendItem(siteTree->GetRootItem(), siteName, kSiteImage, kSiteImage,
+                                             new SiteTreeItemData("SiteItem"));
+    siteTree->AppendItem(node, wxString::Format("Host:%s", siteHost), kDetailImage, kDetailImage);
+    siteTree->AppendItem(node, wxString::Format("Type:%s", siteProtocol), kDetailImage, kDetailImage);
+    siteTree->AppendItem(node, wxString::Format("Port:%s", sitePort), kDetailImage, kDetailImage);
+    siteTree->Expand(node);
 }
 
 void ShellyardFrame::OnNewConnection(wxCommandEvent& event)
 {
+    {
+        ShellyardNewSiteDialog dialog(this);
+        if (dialog.ShowModal() != 1)
+            return;
+        dialog.GetSiteFields(siteName, siteHost, siteProtocol, sitePort, siteUser, sitePassword);
+    }
+
+    SiteRecord record;
+    record.hostpasswd = sitePassword;
+    record.hostuser = siteUser;
+    record.hosttype = siteProtocol;
+    record.hostip = siteHost;
+    record.hostname = siteName;
+    record.hostport = sitePort;
+    record.hostpostcommand = sitePostCommand;
+    record.hostcomments = siteComments;
+    int stored = siteStore ? siteStore->AddSite(record) : 0;
+    // A missing table has been reported by the store already; any other failure would otherwise
+    // go unnoticed until the site is missing after a restart.
+    if (stored == 0)
+        wxMessageBox(_("The site could not be saved in the database. It can be used now, but it will be "
+                       "missing after a restart."),
+                     "Shellyard", wxOK | wxICON_ERROR, this);
+
+    AppendSiteNode();
+    ConnectSite();
 }

@@ -1,3 +1,96 @@
 #include "dialogs/ShellyardNewSiteDialog.h"
 
-ShellyardNewSiteDialog::ShellyardNewSiteDialog(wxWindow* parent) : NewSiteDialog(parent) {}
+#include <wx/bmpbuttn.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/msgdlg.h>
+#include <wx/textctrl.h>
+
+namespace {
+const int kTelnetChoice = 1;
+}
+
+ShellyardNewSiteDialog::ShellyardNewSiteDialog(wxWindow* parent)
+    : NewSiteDialog(parent, wxID_ANY, "New Connection", wxDefaultPosition, wxSize(440, 345),
+                    wxDEFAULT_DIALOG_STYLE)
+{
+}
+
+void ShellyardNewSiteDialog::GetSiteFields(wxString& name, wxString& host, wxString& protocol, wxString& port,
+                                           wxString& user, wxString& password) const
+{
+    name = this->name;
+    host = this->host;
+    protocol = this->protocol;
+    port = this->port;
+    user = this->user;
+    password = this->password;
+}
+
+void ShellyardNewSiteDialog::EnableLoginFields(bool enable)
+{
+    userText->Enable(enable);
+    passwordText->Enable(enable);
+    showPasswordButton->Enable(enable);
+}
+
+// Each protocol brings its own port, replacing whatever was typed; only SSH can log in by itself.
+// Typed user and password stay, so switching back loses nothing.
+void ShellyardNewSiteDialog::OnProtocolChanged(wxCommandEvent& event)
+{
+    if (event.GetSelection() == kTelnetChoice) {
+        portText->SetValue("23");
+        autoLoginCheck->SetValue(false);
+        autoLoginCheck->Enable(false);
+        EnableLoginFields(false);
+    } else {
+        portText->SetValue("22");
+        autoLoginCheck->Enable(true);
+        EnableLoginFields(true);
+    }
+}
+
+void ShellyardNewSiteDialog::OnAutoLoginClicked(wxCommandEvent& event)
+{
+    EnableLoginFields(autoLoginCheck->IsChecked());
+}
+
+void ShellyardNewSiteDialog::OnShowPassword(wxCommandEvent& event)
+{
+    wxMessageBox(wxString(_("Your Password is: \"")) + passwordText->GetValue() + _("\""),
+                 wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
+}
+
+void ShellyardNewSiteDialog::OnOK(wxCommandEvent& event)
+{
+    // Read as typed: blanks are text, and disabled fields are read too.
+    name = nameText->GetValue();
+    host = hostIpText->GetValue();
+    protocol = protocolChoice->GetStringSelection().Lower();
+    port = portText->GetValue();
+    user = userText->GetValue();
+    password = passwordText->GetValue();
+
+    if (host.empty()) {
+        hostIpText->SetFocus();
+        wxMessageBox(_("Please specify the connection host IP informations."), "Warning",
+                     wxOK | wxICON_INFORMATION, nullptr);
+        return;
+    }
+    if (name.empty())
+        name = host;
+
+    if (protocol != "ssh" && autoLoginCheck->IsChecked()) {
+        wxMessageBox(_("Warnning: Only SSH protocol support auto login with user and password."), "Warning",
+                     wxOK | wxICON_INFORMATION, nullptr);
+        autoLoginCheck->SetValue(false);
+        return;
+    }
+
+    // Also works when the dialog is not running modally (then it is only hidden).
+    SetReturnCode(1);
+    if (IsModal())
+        EndModal(1);
+    else
+        Hide();
+}
