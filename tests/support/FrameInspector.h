@@ -2,6 +2,7 @@
 // Read access to the main window's parts for the GUI tests (ShellyardFrame names this struct its
 // friend). Only the tests include this header.
 #include "app/ShellyardFrame.h"
+#include "dialogs/ShellyardAboutDialog.h"
 #include "session/ShellyardLoginPanel.h"
 #include "session/ShellyardMCSPanel.h"
 
@@ -48,4 +49,8 @@ struct FrameInspector {
     static int FullScreenId(ShellyardFrame* f) { return f->fullScreenId; }
     static int PuttyConfigurationId(ShellyardFrame* f) { return f->puttyConfigurationId; }
     static int OptionsId(ShellyardFrame* f) { return f->optionsId; }
+
+    static wxStaticBitmap* AboutPicture(ShellyardAboutDialog* d) { return d->pictureBitmap; }
+    static wxStaticBitmap* AboutBanner(ShellyardAboutDialog* d) { return d->bannerBitmap; }
+    static wxString AboutVersion(ShellyardAboutDialog* d) { return d->versionLabel->GetLabel(); }
 };
