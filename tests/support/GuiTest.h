@@ -40,8 +40,7 @@ public:
         pending.push_back({description, [description, handler](wxDialog* dialog) -> int {
                                T* typed = dynamic_cast<T*>(dialog);
                                if (!typed) {
-                                   ADD_FAILURE() << "expected " << description << ", got a dialog titled \""
-                                                 << dialog->GetTitle() << "\"";
+                                   ADD_FAILURE() << "expected " << description << ", got another dialog";
                                    return wxID_CANCEL;
                                }
                                return handler(typed);

@@ -9,6 +9,7 @@
 #include <wx/evtloop.h>
 #include <wx/image.h>
 #include <wx/init.h>
+#include <wx/log.h>
 
 namespace {
 class TestApp : public wxApp {
@@ -35,6 +36,9 @@ int main(int argc, char** argv)
     wxTheApp->CallOnInit();
     wxInitAllImageHandlers();
     wxSetAssertHandler(AssertToFailure);
+    // Log messages go to standard error: the toolkit's default target would turn them into
+    // message boxes that no test expects.
+    delete wxLog::SetActiveTarget(new wxLogStderr);
     ModalScript::Get();
 
     int result;
