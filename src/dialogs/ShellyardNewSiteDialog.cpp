@@ -14,6 +14,18 @@ ShellyardNewSiteDialog::ShellyardNewSiteDialog(wxWindow* parent)
     : NewSiteDialog(parent, wxID_ANY, "New Connection", wxDefaultPosition, wxSize(440, 345),
                     wxDEFAULT_DIALOG_STYLE)
 {
+    // The dialog has no Cancel button, and without one the toolkit treats the close box and Escape
+    // as a click on OK, which would save the site. Both must cancel instead.
+    SetEscapeId(wxID_CANCEL);
+    Bind(wxEVT_CHAR_HOOK, &ShellyardNewSiteDialog::OnCharHook, this);
+}
+
+void ShellyardNewSiteDialog::OnCharHook(wxKeyEvent& event)
+{
+    if (event.GetKeyCode() == WXK_ESCAPE)
+        EndDialog(wxID_CANCEL);
+    else
+        event.Skip();
 }
 
 void ShellyardNewSiteDialog::GetSiteFields(wxString& name, wxString& host, wxString& protocol, wxString& port,

@@ -22,6 +22,7 @@ private:
     friend struct NewSiteDialogInspector;  // control access for the GUI tests
 
     void EnableLoginFields(bool enable);
+    void OnCharHook(wxKeyEvent& event);
 
     wxString name;
     wxString host;

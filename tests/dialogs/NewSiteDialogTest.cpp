@@ -1,0 +1,267 @@
+// The "New Connection" site editor: its initial state, what each control does to the others, the
+// checks made when OK is pressed and the six values it hands out.
+#include "support/GuiTest.h"
+#include "support/NewSiteDialogInspector.h"
+
+#include <wx/timer.h>
+
+namespace {
+using In = NewSiteDialogInspector;
+
+struct Fields {
+    wxString name, host, protocol, port, user, password;
+};
+
+class NewSiteDialogTest : public TempDirsTest {
+protected:
+    void SetUp() override
+    {
+        TempDirsTest::SetUp();
+        dialog = new ShellyardNewSiteDialog(nullptr);
+        dialog->Show();
+        WaitFor([this] { return dialog->IsShownOnScreen(); }, std::chrono::seconds(5));
+    }
+    void TearDown() override
+    {
+        dialog->Destroy();
+        PumpEvents();
+        ModalScript::Get().Verify();
+        TempDirsTest::TearDown();
+    }
+    Fields Handed() const
+    {
+        Fields f;
+        dialog->GetSiteFields(f.name, f.host, f.protocol, f.port, f.user, f.password);
+        return f;
+    }
+    bool Accepted() const { return dialog->GetReturnCode() == 1; }
+
+    // Shows the dialog modally for real and lets action end it; returns ShowModal's result.
+    int RunModal(const std::function<void()>& action)
+    {
+        wxTimer safety;
+        safety.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+            ADD_FAILURE() << "the modal run did not end";
+            dialog->EndModal(wxID_ABORT);
+        });
+        safety.StartOnce(10000);
+        dialog->CallAfter(action);
+        ModalScript::Get().Unregister();
+        int result = dialog->ShowModal();
+        ModalScript::Get().Register();
+        return result;
+    }
+
+    // The login fields follow the auto-login box and the protocol together.
+    void ExpectLoginFieldsEnabled(bool enabled)
+    {
+        EXPECT_EQ(In::User(dialog)->IsEnabled(), enabled);
+        EXPECT_EQ(In::Password(dialog)->IsEnabled(), enabled);
+        EXPECT_EQ(In::ShowPassword(dialog)->IsEnabled(), enabled);
+    }
+    void ExpectPostLoginSectionGreyed()
+    {
+        EXPECT_FALSE(In::PostLogin(dialog)->IsEnabled());
+        EXPECT_FALSE(In::PostLogin(dialog)->IsChecked());
+        for (int i = 1; i <= 3; ++i)
+            EXPECT_FALSE(In::Command(dialog, i)->IsEnabled()) << "command " << i;
+    }
+
+    ShellyardNewSiteDialog* dialog = nullptr;
+};
+}  // namespace
+
+TEST_F(NewSiteDialogTest, OpensEmptyWithSshOnPort22AndLoginFieldsGreyed)
+{
+    EXPECT_EQ(dialog->GetTitle(), "New Connection");
+    EXPECT_EQ(dialog->GetSize(), wxSize(440, 345));
+    EXPECT_EQ(dialog->GetWindowStyleFlag() & wxDEFAULT_DIALOG_STYLE, wxDEFAULT_DIALOG_STYLE);
+
+    wxNotebook* notebook = In::Notebook(dialog);
+    EXPECT_EQ(notebook->GetWindowStyleFlag() & 0xFFF0, 0x840);
+    ASSERT_EQ(notebook->GetPageCount(), 1u);
+    EXPECT_EQ(notebook->GetPageText(0), "Connection");
+    EXPECT_EQ(notebook->GetSelection(), 0);
+
+    EXPECT_EQ(In::Name(dialog)->GetValue(), "");
+    EXPECT_EQ(In::Host(dialog)->GetValue(), "");
+    wxChoice* protocol = In::Protocol(dialog);
+    ASSERT_EQ(protocol->GetCount(), 2u);
+    EXPECT_EQ(protocol->GetString(0), "SSH");
+    EXPECT_EQ(protocol->GetString(1), "TELNET");
+    EXPECT_EQ(protocol->GetSelection(), 0);
+    EXPECT_EQ(In::Port(dialog)->GetValue(), "22");
+
+    EXPECT_EQ(In::AutoLogin(dialog)->GetLabel(), "Enable Auto Log in(Only in SSH Protocol)");
+    EXPECT_TRUE(In::AutoLogin(dialog)->IsEnabled());
+    EXPECT_FALSE(In::AutoLogin(dialog)->IsChecked());
+    ExpectLoginFieldsEnabled(false);
+    EXPECT_TRUE(In::Password(dialog)->GetWindowStyleFlag() & wxTE_PASSWORD);
+    EXPECT_EQ(In::ShowPassword(dialog)->GetToolTipText(), "Show password in plain text.");
+    EXPECT_TRUE(In::ShowPassword(dialog)->GetBitmap().IsOk());
+
+    EXPECT_EQ(In::PostLogin(dialog)->GetLabel(), "Enable Post-login command");
+    ExpectPostLoginSectionGreyed();
+    EXPECT_EQ(In::Ok(dialog)->GetId(), wxID_OK);
+    EXPECT_TRUE(In::Ok(dialog)->IsShownOnScreen());
+}
+
+TEST_F(NewSiteDialogTest, OkWithOnlyTheHostUsesItAsNameWithSshOnPort22)
+{
+    In::Type(In::Host(dialog), "10.20.30.40");
+    In::ClickOk(dialog);
+    EXPECT_TRUE(Accepted());
+    EXPECT_FALSE(dialog->IsShown());
+    Fields f = Handed();
+    EXPECT_EQ(f.name, "10.20.30.40");
+    EXPECT_EQ(f.host, "10.20.30.40");
+    EXPECT_EQ(f.protocol, "ssh");
+    EXPECT_EQ(f.port, "22");
+    EXPECT_EQ(f.user, "");
+    EXPECT_EQ(f.password, "");
+}
+
+TEST_F(NewSiteDialogTest, HandsOutEverythingAsTypedBlanksIncluded)
+{
+    // Blanks are text: a name of blanks is not replaced by the host, a host of blanks is accepted.
+    In::Type(In::Name(dialog), "   ");
+    In::Type(In::Host(dialog), "  ");
+    In::ClickAutoLogin(dialog);
+    In::Type(In::User(dialog), " root ");
+    In::Type(In::Password(dialog), "p'a\"ss word");
+    In::Type(In::Port(dialog), "");
+    In::ClickOk(dialog);
+    ASSERT_TRUE(Accepted());
+    Fields f = Handed();
+    EXPECT_EQ(f.name, "   ");
+    EXPECT_EQ(f.host, "  ");
+    EXPECT_EQ(f.protocol, "ssh");
+    EXPECT_EQ(f.port, "");
+    EXPECT_EQ(f.user, " root ");
+    EXPECT_EQ(f.password, "p'a\"ss word");
+}
+
+TEST_F(NewSiteDialogTest, ProtocolChangeSetsItsPortAndLoginFields)
+{
+    In::Type(In::Port(dialog), "2222");
+    In::ClickAutoLogin(dialog);
+    ExpectLoginFieldsEnabled(true);
+
+    In::ChooseProtocol(dialog, 1);  // TELNET
+    EXPECT_EQ(In::Port(dialog)->GetValue(), "23");
+    EXPECT_FALSE(In::AutoLogin(dialog)->IsChecked());
+    EXPECT_FALSE(In::AutoLogin(dialog)->IsEnabled());
+    ExpectLoginFieldsEnabled(false);
+
+    In::Type(In::Port(dialog), "2323");
+    In::ChooseProtocol(dialog, 0);  // SSH again: the box comes back unchecked, the fields usable
+    EXPECT_EQ(In::Port(dialog)->GetValue(), "22");
+    EXPECT_TRUE(In::AutoLogin(dialog)->IsEnabled());
+    EXPECT_FALSE(In::AutoLogin(dialog)->IsChecked());
+    ExpectLoginFieldsEnabled(true);
+
+    ExpectPostLoginSectionGreyed();
+}
+
+TEST_F(NewSiteDialogTest, AutoLoginBoxEnablesTheLoginFieldsAndKeepsTheirText)
+{
+    In::ClickAutoLogin(dialog);
+    ExpectLoginFieldsEnabled(true);
+    In::Type(In::User(dialog), "admin");
+    In::Type(In::Password(dialog), "secret");
+    In::ClickAutoLogin(dialog);
+    ExpectLoginFieldsEnabled(false);
+    EXPECT_EQ(In::User(dialog)->GetValue(), "admin");
+    EXPECT_EQ(In::Password(dialog)->GetValue(), "secret");
+    ExpectPostLoginSectionGreyed();
+}
+
+TEST_F(NewSiteDialogTest, UserAndPasswordTypedForSshAreStillHandedOutForTelnet)
+{
+    In::Type(In::Host(dialog), "switch1");
+    In::ClickAutoLogin(dialog);
+    In::Type(In::User(dialog), "admin");
+    In::Type(In::Password(dialog), "secret");
+    In::ChooseProtocol(dialog, 1);
+    In::ClickOk(dialog);
+    ASSERT_TRUE(Accepted());
+    Fields f = Handed();
+    EXPECT_EQ(f.protocol, "telnet");
+    EXPECT_EQ(f.port, "23");
+    EXPECT_EQ(f.user, "admin");
+    EXPECT_EQ(f.password, "secret");
+}
+
+TEST_F(NewSiteDialogTest, EmptyHostWarnsAndKeepsTheDialogOpenWithTheFocusOnTheHost)
+{
+    In::Type(In::Name(dialog), "web");
+    In::Name(dialog)->SetFocus();
+    ModalScript::Get().ExpectMessage("Please specify the connection host IP informations.", "Warning",
+                                     wxOK | wxICON_INFORMATION, wxID_OK);
+    In::ClickOk(dialog);
+    ModalScript::Get().Verify();
+    EXPECT_FALSE(Accepted());
+    EXPECT_TRUE(dialog->IsShown());
+    EXPECT_TRUE(WaitFor([this] { return wxWindow::FindFocus() == In::Host(dialog); }, std::chrono::seconds(2)));
+    EXPECT_EQ(In::Name(dialog)->GetValue(), "web");
+
+    // Corrected, the same dialog is accepted and keeps the typed name.
+    In::Type(In::Host(dialog), "10.0.0.9");
+    In::ClickOk(dialog);
+    EXPECT_TRUE(Accepted());
+    EXPECT_EQ(Handed().name, "web");
+}
+
+TEST_F(NewSiteDialogTest, AutoLoginForTelnetWarnsUnchecksAndStaysOpen)
+{
+    // The protocol changes without its event (as a keyboard-driven choice may), so the box is
+    // still checked when OK is pressed.
+    In::Type(In::Host(dialog), "10.0.0.7");
+    In::ClickAutoLogin(dialog);
+    In::Protocol(dialog)->SetSelection(1);
+    ModalScript::Get().ExpectMessage("Warnning: Only SSH protocol support auto login with user and password.",
+                                     "Warning", wxOK | wxICON_INFORMATION, wxID_OK);
+    In::ClickOk(dialog);
+    ModalScript::Get().Verify();
+    EXPECT_FALSE(Accepted());
+    EXPECT_TRUE(dialog->IsShown());
+    EXPECT_FALSE(In::AutoLogin(dialog)->IsChecked());
+
+    In::ClickOk(dialog);
+    EXPECT_TRUE(Accepted());
+    EXPECT_EQ(Handed().protocol, "telnet");
+}
+
+TEST_F(NewSiteDialogTest, ShowPasswordShowsItBetweenQuotesEvenWhenEmpty)
+{
+    In::ClickAutoLogin(dialog);
+    for (const char* password : {"", "s3 \"cr3t\""}) {
+        In::Type(In::Password(dialog), password);
+        ModalScript::Get().ExpectDialog<wxMessageDialog>("password box", [&](wxMessageDialog* box) {
+            EXPECT_EQ(box->GetMessage(), wxString("Your Password is: \"") + password + "\"");
+            EXPECT_EQ(box->GetCaption(), wxMessageBoxCaptionStr);
+            EXPECT_EQ(box->GetMessageDialogStyle() & (wxOK | wxCENTRE), wxOK | wxCENTRE);
+            return wxID_OK;
+        });
+        In::ClickShowPassword(dialog);
+        ModalScript::Get().Verify();
+    }
+    EXPECT_TRUE(dialog->IsShown());
+}
+
+// Real modal runs, without the test's modal hook: OK must end ShowModal with 1; the close box and
+// Escape must cancel (without a Cancel button the toolkit would take both for OK and save the site).
+TEST_F(NewSiteDialogTest, RealModalRunEndsWithOneOnOkAndCancelsOnCloseBoxOrEscape)
+{
+    dialog->Hide();
+    In::Type(In::Host(dialog), "10.0.0.10");
+    EXPECT_EQ(RunModal([this] { dialog->Close(); }), wxID_CANCEL);
+    EXPECT_EQ(RunModal([this] {
+                  wxKeyEvent escape(wxEVT_CHAR_HOOK);
+                  escape.m_keyCode = WXK_ESCAPE;
+                  escape.SetEventObject(dialog);
+                  dialog->GetEventHandler()->ProcessEvent(escape);
+              }),
+              wxID_CANCEL);
+    EXPECT_EQ(RunModal([this] { In::ClickOk(dialog); }), 1);
+}
