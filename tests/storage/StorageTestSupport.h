@@ -61,3 +61,72 @@ class StorageTest : public TempDirsTest {
 protected:
     std::string DbPath() const { return root + "/test.db"; }
 };
+
+#include "app/AppConfig.h"
+#include "storage/SiteRecord.h"
+#include "storage/StoreMessageSink.h"
+
+// Keeps what the store would have shown in message boxes.
+class RecordingSink : public StoreMessageSink {
+public:
+    struct Message {
+        wxString text;
+        wxString caption;
+        long style;
+    };
+    void ShowMessage(const wxString& message, const wxString& caption, long style) override
+    {
+        messages.push_back({message, caption, style});
+    }
+    std::vector<Message> messages;
+};
+
+// A store test: the log goes to workDir/Shellyard.txt and is closed after each test.
+class SiteStorageTest : public StorageTest {
+protected:
+    void TearDown() override
+    {
+        AppConfig::Shutdown();
+        StorageTest::TearDown();
+    }
+    std::string LogText() const { return ReadFile(workDir + "/Shellyard.txt"); }
+
+    static SiteRecord Site(const wxString& hostip, const wxString& hostname, const wxString& user = "root",
+                           const wxString& password = "secret", const wxString& type = "ssh",
+                           const wxString& port = "22")
+    {
+        SiteRecord site;
+        site.hostpasswd = password;
+        site.hostuser = user;
+        site.hosttype = type;
+        site.hostip = hostip;
+        site.hostname = hostname;
+        site.hostport = port;
+        return site;
+    }
+    static SiteRecord SameInEveryField(const wxString& value)
+    {
+        SiteRecord site;
+        site.hostpasswd = site.hostuser = site.hosttype = site.hostip = value;
+        site.hostname = site.hostport = site.hostpostcommand = site.hostcomments = value;
+        return site;
+    }
+};
+
+inline bool operator==(const SiteRecord& a, const SiteRecord& b)
+{
+    return a.hostpasswd == b.hostpasswd && a.hostuser == b.hostuser && a.hosttype == b.hosttype &&
+           a.hostip == b.hostip && a.hostname == b.hostname && a.hostport == b.hostport &&
+           a.hostpostcommand == b.hostpostcommand && a.hostcomments == b.hostcomments;
+}
+
+inline std::ostream& operator<<(std::ostream& out, const SiteRecord& s)
+{
+    return out << "{" << s.hostpasswd.utf8_string().substr(0, 40) << "|" << s.hostuser.utf8_string().substr(0, 40)
+               << "|" << s.hosttype << "|" << s.hostip.utf8_string().substr(0, 40) << "|"
+               << s.hostname.utf8_string().substr(0, 40) << "|" << s.hostport << "|" << s.hostpostcommand.length()
+               << "|" << s.hostcomments.length() << "}";
+}
+
+inline const char* const kIncorrect =
+    "The Database file is incorrect! Please reinstall the software or recreate database.";
