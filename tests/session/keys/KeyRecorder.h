@@ -1,0 +1,150 @@
+#pragma once
+// A plain X window of the test's own, on its own connection, that records every key press it
+// receives: the text Xlib decodes for it against the current layout, and the keysyms.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <clocale>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+class KeyRecorder {
+public:
+    // parent 0: a top-level window titled title; otherwise a child window of parent (as an
+    // embedded terminal is) on the same connection as parentRecorder.
+    explicit KeyRecorder(const std::string& title, int x = 0, int y = 0, KeyRecorder* parentRecorder = nullptr)
+    {
+        std::setlocale(LC_ALL, "C.UTF-8");
+        XSetLocaleModifiers("@im=none");
+        ownsDisplay = parentRecorder == nullptr;
+        display = ownsDisplay ? XOpenDisplay(nullptr) : parentRecorder->display;
+        Window parent = ownsDisplay ? DefaultRootWindow(display) : parentRecorder->window;
+        window = XCreateSimpleWindow(display, parent, x, y, 200, 100, 0, 0, 0xFFFFFF);
+        XSelectInput(display, window, KeyPressMask | KeyReleaseMask | StructureNotifyMask | FocusChangeMask);
+        XStoreName(display, window, title.c_str());
+        Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(title.data()), int(title.size()));
+        im = XOpenIM(display, nullptr, nullptr, nullptr);
+        if (im)
+            ic = XCreateIC(im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, window, nullptr);
+        XMapWindow(display, window);
+        if (!ownsDisplay)
+            parentRecorder->children.push_back(this);
+        WaitFor([&] { return mapped; });
+    }
+    ~KeyRecorder()
+    {
+        if (ic)
+            XDestroyIC(ic);
+        if (im)
+            XCloseIM(im);
+        XDestroyWindow(display, window);
+        XSync(display, False);
+        if (ownsDisplay)
+            XCloseDisplay(display);
+    }
+
+    // Reads what has arrived until condition() holds or the deadline passes.
+    bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds deadline = std::chrono::seconds(5))
+    {
+        auto end = std::chrono::steady_clock::now() + deadline;
+        for (;;) {
+            Drain();
+            if (condition())
+                return true;
+            if (std::chrono::steady_clock::now() >= end)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    bool WaitForText(const std::string& expected, std::chrono::milliseconds deadline = std::chrono::seconds(5))
+    {
+        return WaitFor([&] { return text.size() >= expected.size(); }, deadline);
+    }
+    // Reads everything the server has for us now.
+    void Drain()
+    {
+        XSync(display, False);
+        while (XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (XFilterEvent(&event, None))
+                continue;
+            Handle(event);
+        }
+    }
+    void Clear()
+    {
+        Drain();
+        text.clear();
+        keys.clear();
+        for (KeyRecorder* child : children)
+            child->text.clear(), child->keys.clear();
+    }
+    // Keycodes the server has down right now.
+    std::vector<int> KeysDown()
+    {
+        char map[32];
+        XQueryKeymap(display, map);
+        std::vector<int> down;
+        for (int kc = 0; kc < 256; ++kc)
+            if (map[kc / 8] & (1 << (kc % 8)))
+                down.push_back(kc);
+        return down;
+    }
+
+    Display* display;
+    Window window;
+    std::string text;          // decoded text of every key press, in order
+    std::vector<KeySym> keys;  // keysym of every key press, in order
+    bool mapped = false;
+    bool focused = false;
+
+private:
+    void Handle(XEvent& event)
+    {
+        // As every X client must: a changed keymap is read afresh before the next key is decoded.
+        if (event.type == MappingNotify) {
+            XRefreshKeyboardMapping(&event.xmapping);
+            return;
+        }
+        KeyRecorder* target = this;
+        for (KeyRecorder* child : children)
+            if (event.xany.window == child->window)
+                target = child;
+        if (event.xany.window != target->window)
+            return;
+        switch (event.type) {
+        case MapNotify: target->mapped = true; break;
+        case FocusIn: target->focused = true; break;
+        case FocusOut: target->focused = false; break;
+        case KeyPress: target->Record(event.xkey); break;
+        default: break;
+        }
+    }
+    void Record(XKeyEvent& event)
+    {
+        char buffer[64];
+        KeySym sym = NoSymbol;
+        int length;
+        if (ic) {
+            Status status;
+            length = Xutf8LookupString(ic, &event, buffer, sizeof buffer, &sym, &status);
+            if (status != XLookupChars && status != XLookupBoth)
+                length = 0;
+        } else {
+            length = XLookupString(&event, buffer, sizeof buffer, &sym, nullptr);
+        }
+        keys.push_back(sym);
+        text.append(buffer, length > 0 ? size_t(length) : 0);
+    }
+
+    bool ownsDisplay;
+    XIM im = nullptr;
+    XIC ic = nullptr;
+    std::vector<KeyRecorder*> children;
+};
