@@ -1,0 +1,485 @@
+// The site tree as a user meets it: the stored sites with their detail lines, double-click and the
+// context menus, deleting, monitoring, connecting all sites and adding a site through the editor.
+// Real frame under Xvfb with a real site database; dialogs answered by script.
+#include "support/FrameFixture.h"
+#include "support/NewSiteDialogInspector.h"
+
+#include "app/SiteTreeItemData.h"
+#include "storage/SiteStore.h"
+
+#include <gtk/gtk.h>
+#include <sqlite3.h>
+#include <string>
+#include <vector>
+#include <wx/uiaction.h>
+
+namespace {
+using In = NewSiteDialogInspector;
+using Row = std::vector<std::string>;  // hostpasswd, hostuser, hosttype, hostip, hostname, hostport
+
+// What a popup menu showed: its entries ("-" for a separator) and its top-left corner on the screen.
+struct ShownMenu {
+    std::vector<std::string> entries;
+    wxPoint position;
+    bool shown = false;
+    bool done = false;
+};
+
+// Runs inside the popup's own event loop: finds the mapped GTK menu, records it and closes it.
+gboolean CaptureMenu(gpointer data)
+{
+    auto* menu = static_cast<ShownMenu*>(data);
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w && !menu->shown; w = w->next) {
+        GtkWidget* window = GTK_WIDGET(w->data);
+        GtkWidget* child = gtk_bin_get_child(GTK_BIN(window));
+        if (!gtk_widget_get_mapped(window) || !child || !GTK_IS_MENU(child))
+            continue;
+        GList* items = gtk_container_get_children(GTK_CONTAINER(child));
+        for (GList* i = items; i; i = i->next) {
+            if (GTK_IS_SEPARATOR_MENU_ITEM(i->data))
+                menu->entries.push_back("-");
+            else
+                menu->entries.push_back(gtk_menu_item_get_label(GTK_MENU_ITEM(i->data)));
+        }
+        g_list_free(items);
+        gdk_window_get_origin(gtk_widget_get_window(window), &menu->position.x, &menu->position.y);
+        menu->shown = true;
+        gtk_menu_popdown(GTK_MENU(child));
+    }
+    g_list_free(windows);
+    if (menu->shown)
+        menu->done = true;
+    return menu->shown ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
+}
+
+class SiteTreeTest : public FrameFixture {
+protected:
+    wxTreeCtrl* Tree() { return FrameInspector::Tree(frame); }
+    wxTreeItemId Root() { return Tree()->GetRootItem(); }
+
+    std::vector<wxTreeItemId> Children(const wxTreeItemId& node)
+    {
+        std::vector<wxTreeItemId> children;
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId c = Tree()->GetFirstChild(node, cookie); c.IsOk(); c = Tree()->GetNextChild(node, cookie))
+            children.push_back(c);
+        return children;
+    }
+    std::vector<std::string> Labels(const wxTreeItemId& node)
+    {
+        std::vector<std::string> labels;
+        for (const wxTreeItemId& c : Children(node))
+            labels.push_back(Tree()->GetItemText(c).ToStdString());
+        return labels;
+    }
+    wxTreeItemId Site(const std::string& name)
+    {
+        for (const wxTreeItemId& c : Children(Root()))
+            if (Tree()->GetItemText(c) == name)
+                return c;
+        ADD_FAILURE() << "no site node " << name;
+        return wxTreeItemId();
+    }
+    int TabCount() { return static_cast<int>(FrameInspector::Notebook(frame)->GetPageCount()); }
+
+    // Rows of the site table as (hostname, hostip, hosttype, hostport, hostuser, hostpasswd, post, comments).
+    std::vector<Row> StoredRows()
+    {
+        std::vector<Row> rows;
+        sqlite3* db = nullptr;
+        sqlite3_open(DatabasePath().c_str(), &db);
+        sqlite3_stmt* select = nullptr;
+        sqlite3_prepare_v2(db,
+                           "select hostname, hostip, hosttype, hostport, hostuser, hostpasswd, hostpostcommand, "
+                           "hostcomments from tbl_hostsite order by rowid;",
+                           -1, &select, nullptr);
+        while (select && sqlite3_step(select) == SQLITE_ROW) {
+            Row row;
+            for (int i = 0; i < 8; ++i) {
+                const unsigned char* text = sqlite3_column_text(select, i);
+                row.push_back(text ? reinterpret_cast<const char*>(text) : "<null>");
+            }
+            rows.push_back(row);
+        }
+        sqlite3_finalize(select);
+        sqlite3_close(db);
+        return rows;
+    }
+    void RunSql(const std::string& sql)
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open(DatabasePath().c_str(), &db);
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+        sqlite3_close(db);
+    }
+
+    // Sends the event the tree sends for a double click or Enter on item.
+    void Activate(const wxTreeItemId& item)
+    {
+        wxTreeEvent event(wxEVT_TREE_ITEM_ACTIVATED, Tree(), item);
+        Tree()->GetEventHandler()->ProcessEvent(event);
+    }
+    // Right-clicks item; point in the tree's coordinates, (-1, -1) as when asked from the keyboard.
+    // Returns the menu that popped up (closed again without choosing).
+    ShownMenu RightClick(const wxTreeItemId& item, wxPoint point)
+    {
+        return WithMenuCapture([&] {
+            wxTreeEvent event(wxEVT_TREE_ITEM_RIGHT_CLICK, Tree(), item);
+            event.SetPoint(point);
+            Tree()->GetEventHandler()->ProcessEvent(event);
+        });
+    }
+    ShownMenu WithMenuCapture(const std::function<void()>& open)
+    {
+        ShownMenu menu;
+        guint source = g_timeout_add(10, CaptureMenu, &menu);
+        open();
+        if (!menu.done)
+            g_source_remove(source);
+        return menu;
+    }
+    // Right-clicks a site and chooses a menu entry, as the user does.
+    void Choose(const wxTreeItemId& item, int id)
+    {
+        ShownMenu menu = RightClick(item, wxPoint(5, 5));
+        ASSERT_TRUE(menu.shown);
+        FrameInspector::Command(frame, id);
+    }
+
+    void ExpectWarning(const char* text)
+    {
+        ModalScript::Get().ExpectMessage(text, "Warning", wxOK | wxICON_INFORMATION, wxID_OK);
+    }
+    void ExpectNotImplemented()
+    {
+        ModalScript::Get().ExpectDialog<wxMessageDialog>("\"Not implement yet.\"", [](wxMessageDialog* box) {
+            EXPECT_EQ(box->GetMessage(), "Not implement yet.");
+            EXPECT_EQ(box->GetCaption(), wxMessageBoxCaptionStr);
+            EXPECT_EQ(box->GetMessageDialogStyle() & (wxOK | wxCENTRE), wxOK | wxCENTRE);
+            return wxID_OK;
+        });
+    }
+    // Answers the site editor as a user filling in these fields and pressing OK.
+    void ExpectEditor(const wxString& name, const wxString& host, int protocol = 0, const wxString& user = "",
+                      const wxString& password = "")
+    {
+        ModalScript::Get().ExpectDialog<ShellyardNewSiteDialog>("site editor", [=](ShellyardNewSiteDialog* d) {
+            EXPECT_EQ(d->GetTitle(), "New Connection");
+            EXPECT_EQ(d->GetParent(), frame.get());
+            In::Type(In::Name(d), name);
+            In::Type(In::Host(d), host);
+            if (protocol != 0)
+                In::ChooseProtocol(d, protocol);
+            if (!user.empty() || !password.empty()) {
+                In::ClickAutoLogin(d);
+                In::Type(In::User(d), user);
+                In::Type(In::Password(d), password);
+            }
+            In::ClickOk(d);
+            return d->GetReturnCode();
+        });
+    }
+};
+}  // namespace
+
+TEST_F(SiteTreeTest, StoredSitesAppearInDatabaseOrderWithFourCollapsedDetailLines)
+{
+    CreateDatabase({{"pw", "root", "ssh", "10.0.0.1", "web", "22"},
+                    {"", "", "telnet", "10.0.0.2", "switch", "23"},
+                    {"", "admin", "ssh", "10.0.0.3", "db", "2222"}});
+    CreateFrame();
+    EXPECT_EQ(Tree()->GetItemText(Root()), "Sites List");
+    EXPECT_TRUE(Tree()->IsExpanded(Root()));
+    EXPECT_EQ(Tree()->GetItemImage(Root(), wxTreeItemIcon_Normal), 0);
+    EXPECT_EQ(Tree()->GetItemImage(Root(), wxTreeItemIcon_Selected), 1);
+    auto* rootData = dynamic_cast<SiteTreeItemData*>(Tree()->GetItemData(Root()));
+    ASSERT_TRUE(rootData);
+    EXPECT_EQ(rootData->GetKind(), "Root item");
+    EXPECT_EQ(Tree()->GetImageList()->GetImageCount(), 7);
+
+    EXPECT_EQ(Labels(Root()), (std::vector<std::string>{"web", "switch", "db"}));
+    // The Auto line says whether a user name is stored, even without a password.
+    EXPECT_EQ(Labels(Site("web")), (std::vector<std::string>{"Host:10.0.0.1", "Type:ssh", "Port:22", "Auto:Yes"}));
+    EXPECT_EQ(Labels(Site("switch")),
+              (std::vector<std::string>{"Host:10.0.0.2", "Type:telnet", "Port:23", "Auto:No"}));
+    EXPECT_EQ(Labels(Site("db")), (std::vector<std::string>{"Host:10.0.0.3", "Type:ssh", "Port:2222", "Auto:Yes"}));
+    for (const wxTreeItemId& site : Children(Root())) {
+        EXPECT_FALSE(Tree()->IsExpanded(site));
+        EXPECT_EQ(Tree()->GetItemImage(site, wxTreeItemIcon_Normal), 2);
+        EXPECT_EQ(Tree()->GetItemImage(site, wxTreeItemIcon_Selected), 2);
+        auto* data = dynamic_cast<SiteTreeItemData*>(Tree()->GetItemData(site));
+        ASSERT_TRUE(data);
+        EXPECT_EQ(data->GetKind(), "SiteItem");
+        for (const wxTreeItemId& line : Children(site)) {
+            EXPECT_EQ(Tree()->GetItemImage(line, wxTreeItemIcon_Normal), 6);
+            EXPECT_EQ(Tree()->GetItemImage(line, wxTreeItemIcon_Selected), 6);
+            EXPECT_EQ(Tree()->GetItemData(line), nullptr);
+        }
+    }
+}
+
+TEST_F(SiteTreeTest, EmptyTableShowsOnlyTheRoot)
+{
+    CreateDatabase();
+    CreateFrame();
+    EXPECT_EQ(Tree()->GetItemText(Root()), "Sites List");
+    EXPECT_EQ(Tree()->GetChildrenCount(Root()), 0u);
+}
+
+TEST_F(SiteTreeTest, MoreSitesThanASignedShortCountAllShow)
+{
+    std::vector<Row> rows;
+    for (int i = 0; i < 32800; ++i)
+        rows.push_back({"", "", "ssh", "10.1." + std::to_string(i), "site" + std::to_string(i), "22"});
+    CreateDatabase(rows);
+    CreateFrame();
+    ASSERT_EQ(Tree()->GetChildrenCount(Root(), false), 32800u);
+    wxTreeItemId last = Tree()->GetLastChild(Root());
+    EXPECT_EQ(Tree()->GetItemText(last), "site32799");
+    EXPECT_EQ(Labels(last)[0], "Host:10.1.32799");
+}
+
+TEST_F(SiteTreeTest, DISABLED_DoubleClickAsksBeforeConnecting)
+{
+    CreateDatabase({{"", "", "ssh", "127.0.0.1", "local", "1"}});
+    CreateFrame();
+    ModalScript::Get().ExpectMessage("Are you sure to connect local - 127.0.0.1 now?", "Shellyard", wxYES_NO,
+                                     wxID_NO);
+    Activate(Site("local"));
+    ModalScript::Get().Verify();
+    PumpEvents();
+    EXPECT_EQ(TabCount(), 0);
+
+    ModalScript::Get().ExpectMessage("Are you sure to connect local - 127.0.0.1 now?", "Shellyard", wxYES_NO,
+                                     wxID_YES);
+    Activate(Site("local"));
+    ASSERT_TRUE(WaitFor([this] { return TabCount() == 1; }));
+    EXPECT_EQ(FrameInspector::Notebook(frame)->GetPageText(0), "local");
+}
+
+TEST_F(SiteTreeTest, DetailLinesActForTheirSiteAndTheRootDoesNothing)
+{
+    // A site named like a detail line must not be picked up instead of the line's own site.
+    CreateDatabase({{"", "", "ssh", "10.0.0.5", "Port:22", "22"}, {"", "", "ssh", "10.0.0.6", "mail", "2200"}});
+    CreateFrame();
+    int shownBefore = ModalScript::Get().ShownCount();
+    ModalScript::Get().ExpectMessage("Are you sure to connect mail - 10.0.0.6 now?", "Shellyard", wxYES_NO, wxID_NO);
+    Activate(Children(Site("mail"))[2]);
+    ModalScript::Get().Verify();
+    EXPECT_EQ(FrameInspector::CurrentSite(frame).port, "2200");
+
+    Activate(Root());          // no question at all
+    Activate(wxTreeItemId());  // nor for an empty spot
+    PumpEvents();
+    EXPECT_EQ(ModalScript::Get().ShownCount() - shownBefore, 1);
+
+    // Deleting through a detail line's menu removes its site.
+    ModalScript::Get().ExpectMessage("Are you sure to delete this site mail now?", "Shellyard", wxYES_NO, wxID_YES);
+    Choose(Children(Site("mail"))[0], ID_SITE_DELETE);
+    ModalScript::Get().Verify();
+    EXPECT_EQ(Labels(Root()), (std::vector<std::string>{"Port:22"}));
+}
+
+TEST_F(SiteTreeTest, SiteAndRootMenusOfferTheirOwnEntries)
+{
+    CreateDatabase({{"", "", "ssh", "10.0.0.1", "web", "22"}});
+    CreateFrame();
+    ShownMenu site = RightClick(Site("web"), wxPoint(10, 10));
+    ASSERT_TRUE(site.shown);
+    EXPECT_EQ(site.entries, (std::vector<std::string>{"Connect this site", "Delete this site", "Modify this site",
+                                                       "-", "Monitor this site"}));
+    EXPECT_EQ(FrameInspector::CurrentSite(frame).host, "10.0.0.1");
+
+    ShownMenu root = RightClick(Root(), wxPoint(10, 10));
+    ASSERT_TRUE(root.shown);
+    EXPECT_EQ(root.entries, (std::vector<std::string>{"Connect all sites", "Delete all sites"}));
+
+    // "Modify this site" and "Delete all sites" only answer that they are not there yet.
+    for (int id : {ID_SITE_MODIFY, ID_SITES_DELETE_ALL}) {
+        ExpectNotImplemented();
+        FrameInspector::Command(frame, id);
+        ModalScript::Get().Verify();
+    }
+    EXPECT_EQ(Labels(Root()), (std::vector<std::string>{"web"}));
+    EXPECT_EQ(StoredRows().size(), 1u);
+}
+
+TEST_F(SiteTreeTest, MenuAppearsAtTheMouseOrForTheKeyboardAtTheCentreOfTheFrame)
+{
+    CreateDatabase({{"", "", "ssh", "10.0.0.1", "web", "22"}, {"", "", "ssh", "10.0.0.2", "mail", "22"}});
+    CreateFrame();
+    wxTreeItemId mail = Site("mail");
+
+    // A real right click on the site: the menu opens where the mouse is.
+    wxRect bounds;
+    ASSERT_TRUE(Tree()->GetBoundingRect(mail, bounds, true));
+    wxPoint click = Tree()->ClientToScreen(bounds.GetPosition() + wxPoint(5, bounds.GetHeight() / 2));
+    ShownMenu atMouse = WithMenuCapture([&] {
+        wxUIActionSimulator mouse;
+        mouse.MouseMove(click);
+        mouse.MouseClick(wxMOUSE_BTN_RIGHT);
+        WaitFor([] { return false; }, std::chrono::milliseconds(0));
+        WaitFor([&] { return FrameInspector::CurrentSite(frame).name == "mail"; }, std::chrono::seconds(5));
+    });
+    ASSERT_TRUE(atMouse.shown);
+    EXPECT_NEAR(atMouse.position.x, click.x, 3);
+    EXPECT_NEAR(atMouse.position.y, click.y, 3);
+
+    // The same site's menu asked for from the keyboard.
+    ShownMenu fromKeys = RightClick(mail, wxPoint(-1, -1));
+    ASSERT_TRUE(fromKeys.shown);
+    wxPoint centre = frame->ClientToScreen(wxPoint(frame->GetSize().x / 2, frame->GetSize().y / 2));
+    EXPECT_NEAR(fromKeys.position.x, centre.x, 3);
+    EXPECT_NEAR(fromKeys.position.y, centre.y, 3);
+
+    // A synthesised click point in tree coordinates lands at that point of the tree, not of the frame.
+    ShownMenu atPoint = RightClick(mail, wxPoint(30, 40));
+    ASSERT_TRUE(atPoint.shown);
+    wxPoint expected = Tree()->ClientToScreen(wxPoint(30, 40));
+    EXPECT_NEAR(atPoint.position.x, expected.x, 3);
+    EXPECT_NEAR(atPoint.position.y, expected.y, 3);
+}
+
+TEST_F(SiteTreeTest, DeleteRemovesTheRightClickedSiteNotTheSelectedOne)
+{
+    CreateDatabase({{"", "", "ssh", "10.0.0.1", "web", "22"},
+                    {"", "", "ssh", "10.0.0.2", "mail", "22"},
+                    {"", "", "ssh", "10.0.0.3", "db", "22"}});
+    CreateFrame();
+    Tree()->SelectItem(Site("web"));
+
+    ModalScript::Get().ExpectMessage("Are you sure to delete this site mail now?", "Shellyard", wxYES_NO, wxID_NO);
+    Choose(Site("mail"), ID_SITE_DELETE);
+    ModalScript::Get().Verify();
+    EXPECT_EQ(Labels(Root()), (std::vector<std::string>{"web", "mail", "db"}));
+    EXPECT_EQ(StoredRows().size(), 3u);
+
+    ModalScript::Get().ExpectMessage("Are you sure to delete this site mail now?", "Shellyard", wxYES_NO, wxID_YES);
+    Choose(Site("mail"), ID_SITE_DELETE);
+    ModalScript::Get().Verify();
+    EXPECT_EQ(Labels(Root()), (std::vector<std::string>{"web", "db"}));
+    EXPECT_EQ(Tree()->GetItemText(Tree()->GetSelection()), "web");
+    std::vector<Row> rows = StoredRows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0], "web");
+    EXPECT_EQ(rows[1][0], "db");
+
+    // The deleted node is gone for good: a second delete command without a new right click does nothing.
+    FrameInspector::Command(frame, ID_SITE_DELETE);
+    PumpEvents();
+    EXPECT_EQ(Labels(Root()), (std::vector<std::string>{"web", "db"}));
+}
+
+TEST_F(SiteTreeTest, OnlySshSitesWithUserAndPasswordCanBeMonitored)
+{
+    CreateDatabase({{"pw", "root", "SSH", "10.0.0.1", "caps", "22"},
+                    {"pw", "root", "telnet", "10.0.0.2", "telnet", "23"},
+                    {"", "root", "ssh", "10.0.0.3", "nopass", "22"},
+                    {"pw", "", "ssh", "10.0.0.4", "nouser", "22"},
+                    {"pw", "root", "ssh", "10.0.0.5", "good", "22"}});
+    CreateFrame();
+    int shownBefore = ModalScript::Get().ShownCount();
+    for (const char* name : {"caps", "telnet", "nopass", "nouser"}) {
+        SCOPED_TRACE(name);
+        ExpectWarning("Warnning: Only SSH protocol site with auto-login enabled can be monitored.");
+        Choose(Site(name), ID_SITE_MONITOR);
+        ModalScript::Get().Verify();
+    }
+    Choose(Site("good"), ID_SITE_MONITOR);
+    PumpEvents();
+    EXPECT_EQ(ModalScript::Get().ShownCount() - shownBefore, 4);
+    auto site = FrameInspector::CurrentSite(frame);
+    EXPECT_EQ(site.user, "root");
+    EXPECT_EQ(site.password, "pw");
+}
+
+TEST_F(SiteTreeTest, ConnectAllSitesWithAnEmptyTreeDoesNothing)
+{
+    CreateDatabase();
+    CreateFrame();
+    ShownMenu root = RightClick(Root(), wxPoint(10, 10));
+    ASSERT_TRUE(root.shown);
+    FrameInspector::Command(frame, ID_SITES_CONNECT_ALL);
+    PumpEvents();
+    EXPECT_EQ(TabCount(), 0);
+}
+
+TEST_F(SiteTreeTest, DISABLED_ConnectThisSiteDoesNotAskAndConnectAllOpensATabPerSite)
+{
+    CreateDatabase({{"", "", "ssh", "127.0.0.1", "one", "1"},
+                    {"", "", "ssh", "127.0.0.1", "two", "1"},
+                    {"", "", "ssh", "127.0.0.1", "three", "1"}});
+    CreateFrame();
+    Choose(Site("two"), ID_SITE_CONNECT);
+    ASSERT_TRUE(WaitFor([this] { return TabCount() == 1; }));
+
+    ShownMenu root = RightClick(Root(), wxPoint(10, 10));
+    ASSERT_TRUE(root.shown);
+    FrameInspector::Command(frame, ID_SITES_CONNECT_ALL);
+    ASSERT_TRUE(WaitFor([this] { return TabCount() == 4; }));
+    wxAuiNotebook* notebook = FrameInspector::Notebook(frame);
+    std::vector<std::string> captions;
+    for (size_t i = 1; i < notebook->GetPageCount(); ++i)
+        captions.push_back(notebook->GetPageText(i).ToStdString());
+    EXPECT_EQ(captions, (std::vector<std::string>{"one", "two", "three"}));
+}
+
+TEST_F(SiteTreeTest, DISABLED_NewSiteIsStoredShownExpandedWithThreeLinesAndConnected)
+{
+    CreateDatabase({{"", "", "ssh", "10.0.0.1", "web", "22"}});
+    CreateFrame();
+    ExpectEditor("", "127.0.0.1", 0, "tester", "pa'ss");
+    FrameInspector::Command(frame, FrameInspector::NewConnectionId(frame));
+    ModalScript::Get().Verify();
+
+    EXPECT_EQ(Labels(Root()), (std::vector<std::string>{"web", "127.0.0.1"}));
+    wxTreeItemId added = Site("127.0.0.1");
+    EXPECT_EQ(Labels(added), (std::vector<std::string>{"Host:127.0.0.1", "Type:ssh", "Port:22"}));
+    EXPECT_TRUE(Tree()->IsExpanded(added));
+    EXPECT_EQ(Tree()->GetItemImage(added), 2);
+    std::vector<Row> rows = StoredRows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1], (Row{"127.0.0.1", "127.0.0.1", "ssh", "22", "tester", "pa'ss", "", ""}));
+    EXPECT_TRUE(WaitFor([this] { return TabCount() == 1; }));
+
+    // After a restart the site looks like every other stored site.
+    DestroyFrame();
+    CreateFrame();
+    added = Site("127.0.0.1");
+    EXPECT_EQ(Labels(added), (std::vector<std::string>{"Host:127.0.0.1", "Type:ssh", "Port:22", "Auto:Yes"}));
+    EXPECT_FALSE(Tree()->IsExpanded(added));
+}
+
+TEST_F(SiteTreeTest, TheToolAndTheMenuOpenTheEditorAndItsCloseBoxSavesNothing)
+{
+    CreateDatabase();
+    CreateFrame();
+    for (int id : {int(ID_TOOL_CONNECTION), FrameInspector::NewConnectionId(frame)}) {
+        ModalScript::Get().ExpectDialog<ShellyardNewSiteDialog>("site editor", [](ShellyardNewSiteDialog* d) {
+            In::Type(In::Host(d), "10.9.9.9");
+            return int(wxID_CANCEL);  // what the close box ends it with
+        });
+        FrameInspector::Command(frame, id);
+        ModalScript::Get().Verify();
+    }
+    PumpEvents();
+    EXPECT_EQ(Tree()->GetChildrenCount(Root()), 0u);
+    EXPECT_TRUE(StoredRows().empty());
+    EXPECT_EQ(TabCount(), 0);
+}
+
+TEST_F(SiteTreeTest, ASiteTheDatabaseRefusesIsReportedNotSilentlyLost)
+{
+    CreateDatabase();
+    RunSql("create trigger refuse before insert on tbl_hostsite begin select raise(abort, 'refused'); end;");
+    CreateFrame();
+    ExpectEditor("sw", "127.0.0.1", 1);
+    ModalScript::Get().ExpectMessage(
+        "The site could not be saved in the database. It can be used now, but it will be missing after a restart.",
+        "Shellyard", wxOK | wxICON_ERROR, wxID_OK);
+    FrameInspector::Command(frame, FrameInspector::NewConnectionId(frame));
+    ModalScript::Get().Verify();
+    EXPECT_TRUE(StoredRows().empty());
+    EXPECT_EQ(Labels(Site("sw")), (std::vector<std::string>{"Host:127.0.0.1", "Type:telnet", "Port:23"}));
+}
