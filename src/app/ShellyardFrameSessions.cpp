@@ -3,8 +3,15 @@
 #include "app/ShellyardFrame.h"
 
 #include "app/AppConfig.h"
+#include "resources/Pictures.h"
+#include "session/ShellyardConnPanel.h"
+#include "session/TerminalArguments.h"
+#include "session/TerminalProcess.h"
+#include "session/TerminalWindow.h"
+#include "storage/SiteStore.h"
 
 #include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/msgdlg.h>
 #include <wx/utils.h>
 
@@ -20,6 +27,17 @@ wxString DefaultProgramLocation(const wxString& name)
     wxString found = path.FindAbsoluteValidPath(name);
     return found.empty() ? AppConfig::ProgramFile(name) : found;
 #endif
+}
+
+std::string Utf8(const wxString& text)
+{
+    return std::string(text.utf8_str());
+}
+
+void ShowPuttyFailure()
+{
+    wxMessageBox(_("Failed to start Putty.exe. Please check and re-configure your Putty first please."), "Shellyard",
+                 wxOK | wxICON_INFORMATION, nullptr);
 }
 }  // namespace
 
@@ -40,6 +58,62 @@ bool ShellyardFrame::LocateTerminalPrograms()
 
 void ShellyardFrame::ConnectSite()
 {
+    // Events keep flowing while PuTTY starts, so the connection works on its own copy of the site.
+    const wxString name = siteName;
+    const wxString host = siteHost;
+    const wxString protocol = siteProtocol;
+    const wxString port = sitePort;
+
+    // The login always comes fresh from the database; without a stored row there is no auto-login.
+    std::unique_ptr<SiteRecord> record = siteStore ? siteStore->FindSite(host, name) : nullptr;
+    siteUser = record ? record->hostuser : wxString();
+    sitePassword = record ? record->hostpasswd : wxString();
+    const wxString user = siteUser;
+    const wxString password = sitePassword;
+
+    LocateTerminalPrograms();
+    TerminalArguments arguments = TerminalArguments::ForPutty(Utf8(puttyPath), Utf8(protocol), Utf8(host),
+                                                              Utf8(port), Utf8(user), Utf8(password));
+    wxLogMessage("Connecting %s: %s", name, wxString::FromUTF8(arguments.ForLog().c_str()));
+
+    TerminalProcess* process = TerminalProcess::Start(arguments);
+    NativeWindow window = process ? process->WaitForWindow() : 0;
+
+    ShellyardConnPanel* page = nullptr;
+    TerminalWindow::EmbedResult embedded = TerminalWindow::EmbedResult::Failed;
+    if (window) {
+        page = new ShellyardConnPanel(notebook);
+        notebook->AddPage(page, name, false, PictureBitmap("tree2"));
+        page->SetTerminalProcess(process);
+        embedded = page->EmbedTerminal(window);
+        if (embedded == TerminalWindow::EmbedResult::Failed) {
+            notebook->DeletePage(notebook->GetPageIndex(page));  // the tab ends its process
+            page = nullptr;
+        }
+    } else if (process) {
+        wxLogMessage("PuTTY (process %ld) %s", process->Pid(),
+                     process->HasExited() ? "exited without showing a window" : "showed no window in time");
+        process->Release(std::chrono::milliseconds(0));
+    } else {
+        wxLogMessage("PuTTY could not be started from \"%s\"", puttyPath);
+    }
+
+    if (!page) {
+        ShowPuttyFailure();
+        wxCommandEvent options;
+        OnOptions(options);
+        auiManager.Update();
+        return;
+    }
+    if (embedded == TerminalWindow::EmbedResult::EmbeddedWithoutMenu)
+        wxMessageBox(_("Failed to start Putty.exe!"), wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
+
+    int index = notebook->GetPageIndex(page);
+    if (index != wxNOT_FOUND)
+        notebook->SetSelection(index);
+    auiManager.Update();
+    // The user connected to work in the new terminal: it takes the keys.
+    page->CallAfter(&ShellyardConnPanel::FocusTerminal);
 }
 
 void ShellyardFrame::QuickConnect(wxString host, wxString protocol)
@@ -47,15 +121,47 @@ void ShellyardFrame::QuickConnect(wxString host, wxString protocol)
     siteHost = host;
     siteProtocol = protocol;
     siteName = host;
+    // Quick Login has no port field: the protocol's own port is used.
+    sitePort = protocol == "telnet" ? "23" : "22";
     ConnectSite();
 }
 
 void ShellyardFrame::SendToAllSessions(wxString text)
 {
+    const std::string script = Utf8(text + "{ENTER}");
+    const size_t count = notebook->GetPageCount();
+    const int selected = notebook->GetSelection();
+    bool typed = false;
+    for (size_t i = 0; i < count && i < notebook->GetPageCount(); ++i) {
+        auto* page = dynamic_cast<ShellyardConnPanel*>(notebook->GetPage(i));
+        // A session whose PuTTY has gone has no window to take the keys; they would land in
+        // whichever window held the focus before.
+        if (!page || !page->HasLiveTerminal())
+            continue;
+        // Only a window on screen can take the keyboard focus: its tab comes to the front first.
+        notebook->SetSelection(i);
+        if (!page->WaitUntilTerminalShown())
+            continue;
+        ActivateWindow(*keyPlatform, page->GetTerminalWindow());
+        keySender.SendKeys(script, false);
+        typed = true;
+    }
+    if (!typed)
+        return;
+    if (selected != wxNOT_FOUND && static_cast<size_t>(selected) < notebook->GetPageCount())
+        notebook->SetSelection(selected);
+    // The keys go back to where the user typed the command.
+    TerminalWindow::Focus(TerminalWindow::FromToolkitHandle(GetHandle()));
 }
 
 void ShellyardFrame::OnPuttyConfiguration(wxCommandEvent& event)
 {
+    TerminalProcess* process = TerminalProcess::Start(TerminalArguments::ForPuttyConfiguration(Utf8(puttyPath)));
+    if (!process) {
+        ShowPuttyFailure();
+        return;
+    }
+    process->LetRun();
 }
 
 void ShellyardFrame::OnPageClose(wxAuiNotebookEvent& event)

@@ -1,11 +1,135 @@
 #include "session/ShellyardConnPanel.h"
 
+#include "session/TerminalProcess.h"
+
+#include <wx/evtloop.h>
+#include <wx/utils.h>
+#include <wx/toplevel.h>
+
+namespace {
+// Time PuTTY gets to end by itself after its window went with the tab.
+const std::chrono::milliseconds kExitGrace(1500);
+}  // namespace
+
 ShellyardConnPanel::ShellyardConnPanel(wxWindow* parent)
-    : ConnPanel(parent, wxID_ANY, wxDefaultPosition, wxSize(615, 473), wxTAB_TRAVERSAL)
+    : ConnPanel(parent, wxID_ANY, wxDefaultPosition, wxSize(615, 473), wxTAB_TRAVERSAL),
+      frame(wxGetTopLevelParent(parent))
 {
+    Bind(wxEVT_SHOW, &ShellyardConnPanel::OnShown, this);
+    if (frame) {
+        frame->Bind(wxEVT_ACTIVATE, &ShellyardConnPanel::OnFrameActivate, this);
+        frame->Bind(wxEVT_CHILD_FOCUS, &ShellyardConnPanel::OnFrameChildFocus, this);
+    }
+}
+
+ShellyardConnPanel::~ShellyardConnPanel()
+{
+    if (frame) {
+        frame->Unbind(wxEVT_ACTIVATE, &ShellyardConnPanel::OnFrameActivate, this);
+        frame->Unbind(wxEVT_CHILD_FOCUS, &ShellyardConnPanel::OnFrameChildFocus, this);
+    }
+    if (terminalProcess) {
+        // At shut-down there is no time to wait for PuTTY to notice; a closed tab gives it a moment.
+        bool closing = frame && frame->IsBeingDeleted();
+        terminalProcess->Release(closing ? std::chrono::milliseconds(0) : kExitGrace);
+        terminalProcess = nullptr;
+    }
+}
+
+wxSize ShellyardConnPanel::TerminalSize() const
+{
+    return ToPhys(GetClientSize());
+}
+
+TerminalWindow::EmbedResult ShellyardConnPanel::EmbedTerminal(NativeWindow window)
+{
+    NativeWindow page = TerminalWindow::FromToolkitHandle(GetHandle());
+    if (!page)
+        return TerminalWindow::EmbedResult::Failed;
+    wxSize size = TerminalSize();
+    TerminalWindow::EmbedResult result = TerminalWindow::Embed(window, page, size.x, size.y, [] {
+        wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+        if (loop && !loop->IsYielding())
+            loop->YieldFor(wxEVT_CATEGORY_ALL);
+    });
+    if (result != TerminalWindow::EmbedResult::Failed)
+        SetTerminalWindow(window);
+    return result;
+}
+
+void ShellyardConnPanel::FocusTerminal()
+{
+    if (!terminalWindow || !IsShownOnScreen())
+        return;
+    // The toolkit's focus moves to the tab too, so that a later click on one of our fields is a
+    // focus change we hear of (and then take the X focus back from the terminal).
+    SetFocus();
+    TerminalWindow::Focus(terminalWindow);
+}
+
+bool ShellyardConnPanel::HasLiveTerminal() const
+{
+    if (!terminalWindow || (terminalProcess && terminalProcess->HasExited()))
+        return false;
+    return TerminalWindow::ParentOf(terminalWindow) != 0;
+}
+
+bool ShellyardConnPanel::WaitUntilTerminalShown()
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (!TerminalWindow::IsOnScreen(terminalWindow)) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+        if (loop && !loop->IsYielding())
+            loop->YieldFor(wxEVT_CATEGORY_UI);
+        wxMilliSleep(1);
+    }
+    return true;
+}
+
+void ShellyardConnPanel::FocusTerminalUnlessBusyElsewhere()
+{
+    // The user works in one of our fields (an MCS send brings tabs to the front one after the
+    // other): that field keeps the keys. Otherwise the tab that came to the front takes them.
+    wxWindow* focused = FindFocus();
+    wxWindow* notebook = GetParent();
+    if (!focused || focused == this || focused == notebook || (notebook && notebook->IsDescendant(focused)))
+        FocusTerminal();
 }
 
 void ShellyardConnPanel::OnSize(wxSizeEvent& event)
 {
+    if (terminalWindow) {
+        wxSize size = TerminalSize();
+        TerminalWindow::Resize(terminalWindow, size.x, size.y);
+    }
+    event.Skip();
+}
+
+void ShellyardConnPanel::OnShown(wxShowEvent& event)
+{
+    // The tab was brought to the front: its terminal takes the keys (once the page is mapped).
+    if (event.IsShown())
+        CallAfter(&ShellyardConnPanel::FocusTerminalUnlessBusyElsewhere);
+    event.Skip();
+}
+
+void ShellyardConnPanel::OnFrameActivate(wxActivateEvent& event)
+{
+    // A window manager focuses the frame itself when it is activated or clicked; the shown terminal
+    // takes the keys back.
+    if (event.GetActive())
+        FocusTerminalUnlessBusyElsewhere();
+    event.Skip();
+}
+
+void ShellyardConnPanel::OnFrameChildFocus(wxChildFocusEvent& event)
+{
+    // A control of ours (the Quick Login or MCS field, the site tree) took the focus: the keys must
+    // go to it, not to the terminal that last held the X focus.
+    wxWindow* focused = event.GetWindow();
+    if (terminalWindow && IsShownOnScreen() && focused && focused != this && !IsDescendant(focused))
+        TerminalWindow::Focus(TerminalWindow::FromToolkitHandle(frame->GetHandle()));
     event.Skip();
 }

@@ -1,17 +1,48 @@
 #pragma once
-// A terminal tab: holds one embedded PuTTY window and keeps it sized to the tab.
+// A terminal tab: holds one embedded PuTTY window, keeps it sized to the tab and gives it the
+// keyboard focus while the tab is shown. The tab also holds PuTTY's process: when the tab goes, so
+// does the process (it ends once its window is destroyed, and is ended if it does not).
 #include "session/ConnPanel.h"
+#include "session/TerminalWindow.h"
 #include "session/keys/KeyPlatform.h"
+
+class TerminalProcess;
+class wxActivateEvent;
+class wxChildFocusEvent;
+class wxShowEvent;
 
 class ShellyardConnPanel : public ConnPanel {
 public:
     explicit ShellyardConnPanel(wxWindow* parent);
+    ~ShellyardConnPanel() override;
 
     void SetTerminalWindow(NativeWindow window) { terminalWindow = window; }
     NativeWindow GetTerminalWindow() const { return terminalWindow; }
 
+    // The tab takes over the process (may be null).
+    void SetTerminalProcess(TerminalProcess* process) { terminalProcess = process; }
+    TerminalProcess* GetTerminalProcess() const { return terminalProcess; }
+
+    // Makes window a child of this tab and sizes it to the tab's client area.
+    TerminalWindow::EmbedResult EmbedTerminal(NativeWindow window);
+    // Gives the keyboard focus to the embedded window, if the tab is shown.
+    void FocusTerminal();
+    // False once the terminal's program has exited or its window is gone.
+    bool HasLiveTerminal() const;
+    // Waits (at most a second, keeping the screen painted) until the embedded window is on screen,
+    // as it must be to take the keyboard focus; call after bringing the tab to the front.
+    bool WaitUntilTerminalShown();
+    // The tab's client area in physical pixels: the size of the embedded window.
+    wxSize TerminalSize() const;
+
 private:
     void OnSize(wxSizeEvent& event) override;
+    void FocusTerminalUnlessBusyElsewhere();
+    void OnShown(wxShowEvent& event);
+    void OnFrameActivate(wxActivateEvent& event);
+    void OnFrameChildFocus(wxChildFocusEvent& event);
 
     NativeWindow terminalWindow = 0;
+    TerminalProcess* terminalProcess = nullptr;
+    wxWindow* frame = nullptr;  // our top-level window, whose focus events we follow
 };

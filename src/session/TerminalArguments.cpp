@@ -1,0 +1,53 @@
+#include "session/TerminalArguments.h"
+
+TerminalArguments TerminalArguments::ForPutty(const std::string& location, const std::string& protocol,
+                                              const std::string& host, const std::string& port,
+                                              const std::string& user, const std::string& password)
+{
+    TerminalArguments arguments;
+    // The saved session "Default Settings" comes first, so that everything after it overrides it.
+    arguments.items = {location, "-load", "Default Settings", "-" + protocol, host, "-P", port};
+    if (protocol == "ssh" && !user.empty() && !password.empty()) {
+        arguments.items.insert(arguments.items.end(), {"-l", user, "-pw", password});
+        arguments.secret = arguments.items.size() - 1;
+    }
+    return arguments;
+}
+
+TerminalArguments TerminalArguments::ForPuttyConfiguration(const std::string& location)
+{
+    TerminalArguments arguments;
+    arguments.items = {location};
+    return arguments;
+}
+
+std::vector<const char*> TerminalArguments::Argv() const
+{
+    std::vector<const char*> argv;
+    argv.reserve(items.size() + 1);
+    for (const std::string& item : items)
+        argv.push_back(item.c_str());
+    argv.push_back(nullptr);
+    return argv;
+}
+
+std::string TerminalArguments::ForLog() const
+{
+    std::string line;
+    for (size_t i = 0; i < items.size(); ++i) {
+        std::string shown = i == secret ? std::string("********") : items[i];
+        if (shown.empty() || shown.find_first_of(" \t\"'") != std::string::npos) {
+            std::string quoted = "\"";
+            for (char c : shown) {
+                if (c == '"' || c == '\\')
+                    quoted += '\\';
+                quoted += c;
+            }
+            shown = quoted + "\"";
+        }
+        if (!line.empty())
+            line += ' ';
+        line += shown;
+    }
+    return line;
+}

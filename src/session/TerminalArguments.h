@@ -1,0 +1,29 @@
+#pragma once
+// The argument vector a terminal program is started with: one entry per argument, handed to the
+// system as it is, so that a location, host, user or password with blanks, quotes or shell
+// characters arrives intact. No quoting happens anywhere; text is UTF-8.
+#include <string>
+#include <vector>
+
+class TerminalArguments {
+public:
+    // PuTTY for one site: location, -load "Default Settings", -<protocol>, host, -P port, and for
+    // SSH auto-login (protocol exactly "ssh", user and password both non-empty) -l user -pw password.
+    static TerminalArguments ForPutty(const std::string& location, const std::string& protocol,
+                                      const std::string& host, const std::string& port, const std::string& user,
+                                      const std::string& password);
+    // PuTTY alone: its configuration window.
+    static TerminalArguments ForPuttyConfiguration(const std::string& location);
+
+    const std::vector<std::string>& Items() const { return items; }
+    // The arguments as a null-terminated array for execv-style calls; valid while this object lives
+    // unchanged.
+    std::vector<const char*> Argv() const;
+    // One line for the log: every argument, quoted where it holds a blank or a quote, with the
+    // password replaced by asterisks.
+    std::string ForLog() const;
+
+private:
+    std::vector<std::string> items;
+    size_t secret = static_cast<size_t>(-1);  // index of the password, if any
+};

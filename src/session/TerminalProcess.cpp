@@ -1,0 +1,151 @@
+#include "session/TerminalProcess.h"
+
+#include "session/TerminalWindow.h"
+
+#include <map>
+#include <wx/evtloop.h>
+#include <wx/utils.h>
+
+namespace {
+
+std::chrono::milliseconds windowDeadline(10000);
+
+// Programs started and not yet reaped, with whether they were asked to end already. Whatever is
+// still here when the program itself ends is ended with it.
+struct RunningPrograms {
+    std::map<long, bool> askedToEnd;
+    ~RunningPrograms()
+    {
+        for (const auto& entry : askedToEnd)
+            wxKill(entry.first, entry.second ? wxSIGKILL : wxSIGTERM);
+    }
+};
+
+RunningPrograms& Running()
+{
+    static RunningPrograms running;
+    return running;
+}
+
+// One slice of waiting: handle what the application has pending, then sleep briefly. Windows are
+// disabled by the caller, so no user command starts meanwhile.
+void KeepEventsFlowing()
+{
+    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+    if (loop && !loop->IsYielding())
+        loop->YieldFor(wxEVT_CATEGORY_ALL);
+    wxMilliSleep(10);
+}
+
+}  // namespace
+
+TerminalProcess::TerminalProcess() : wxProcess(nullptr, wxID_ANY)
+{
+    endTimer.SetOwner(this);
+    Bind(wxEVT_TIMER, &TerminalProcess::OnEndTimer, this);
+}
+
+TerminalProcess::~TerminalProcess()
+{
+    endTimer.Stop();
+}
+
+TerminalProcess* TerminalProcess::Start(const TerminalArguments& arguments)
+{
+    if (arguments.Items().empty() || arguments.Items().front().empty())
+        return nullptr;
+    // A non-empty environment replaces the whole one, so start from ours. PuTTY must talk X11 for
+    // its window to be embedded, also inside a Wayland session.
+    wxExecuteEnv environment;
+    wxGetEnvMap(&environment.env);
+    environment.env["GDK_BACKEND"] = "x11";
+
+    // The program's standard streams are left alone rather than redirected into pipes that nobody
+    // reads: a chatty program would otherwise stall once a pipe is full.
+    TerminalProcess* process = new TerminalProcess();
+    std::vector<const char*> argv = arguments.Argv();
+    long pid = wxExecute(argv.data(), wxEXEC_ASYNC, process, &environment);
+    if (pid <= 0) {
+        delete process;  // never handed to a running program
+        return nullptr;
+    }
+    process->pid = pid;
+    Running().askedToEnd[pid] = false;
+    return process;
+}
+
+NativeWindow TerminalProcess::WaitForWindow()
+{
+    wxWindowDisabler disabler;
+    auto deadline = std::chrono::steady_clock::now() + windowDeadline;
+    for (;;) {
+        NativeWindow window = TerminalWindow::Find(pid);
+        if (window)
+            return window;
+        if (exited || std::chrono::steady_clock::now() >= deadline)
+            return 0;
+        KeepEventsFlowing();
+    }
+}
+
+void TerminalProcess::SetWindowDeadline(std::chrono::milliseconds deadline)
+{
+    windowDeadline = deadline;
+}
+
+std::chrono::milliseconds TerminalProcess::WindowDeadline()
+{
+    return windowDeadline;
+}
+
+void TerminalProcess::Release(std::chrono::milliseconds grace)
+{
+    released = true;
+    if (exited) {
+        delete this;
+        return;
+    }
+    if (grace.count() <= 0)
+        AskToEnd();
+    else
+        endTimer.StartOnce(static_cast<int>(grace.count()));
+}
+
+void TerminalProcess::LetRun()
+{
+    released = true;
+    if (exited)
+        delete this;
+}
+
+void TerminalProcess::AskToEnd()
+{
+    askedToEnd = true;
+    Running().askedToEnd[pid] = true;
+    wxKill(pid, wxSIGTERM);
+    endTimer.StartOnce(1000);
+}
+
+size_t TerminalProcess::RunningCount()
+{
+    return Running().askedToEnd.size();
+}
+
+void TerminalProcess::OnEndTimer(wxTimerEvent&)
+{
+    if (exited)
+        return;
+    if (!askedToEnd)
+        AskToEnd();
+    else
+        wxKill(pid, wxSIGKILL);
+}
+
+void TerminalProcess::OnTerminate(int, int)
+{
+    exited = true;
+    endTimer.Stop();
+    Running().askedToEnd.erase(pid);
+    if (released)
+        delete this;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// One started terminal program (PuTTY) and the end of its life. The object learns when the program
+// exits, so that it is reaped and never left a zombie. Whoever holds it (a terminal tab, or nobody
+// for PuTTY's configuration window) releases it when done: a program still running then gets a short
+// time to end by itself (PuTTY does once its window is destroyed), is asked to end, and is killed if
+// it still runs. The object deletes itself once its program has exited and it has been released;
+// never delete it directly.
+#include "session/TerminalArguments.h"
+#include "session/keys/KeyPlatform.h"
+
+#include <chrono>
+#include <wx/process.h>
+#include <wx/timer.h>
+
+class TerminalProcess : public wxProcess {
+public:
+    // Starts the program with GDK_BACKEND=x11 added to the full environment. Null when the system
+    // could not start it at all.
+    static TerminalProcess* Start(const TerminalArguments& arguments);
+
+    // Waits for the program's terminal window while keeping the application's events flowing and
+    // its windows disabled (so that no click starts a second command meanwhile). Returns 0 when the
+    // program exited without showing one or the deadline passed.
+    NativeWindow WaitForWindow();
+
+    // How long WaitForWindow waits at most (10 seconds unless changed, e.g. by a test).
+    static void SetWindowDeadline(std::chrono::milliseconds deadline);
+    static std::chrono::milliseconds WindowDeadline();
+
+    // The holder lets go. A program still running is asked to end after grace and killed a second
+    // after that; with grace zero it is asked at once.
+    void Release(std::chrono::milliseconds grace);
+    // The holder lets go but the program may run on (PuTTY's own configuration window); it is
+    // still ended when Shellyard ends.
+    void LetRun();
+
+    long Pid() const { return pid; }
+    bool HasExited() const { return exited; }
+
+    // Processes started and not yet reaped, for the check that none outlives the program.
+    static size_t RunningCount();
+
+private:
+    TerminalProcess();
+    ~TerminalProcess() override;
+    void OnTerminate(int pid, int status) override;
+    void AskToEnd();
+    void OnEndTimer(wxTimerEvent& event);
+
+    long pid = 0;
+    bool exited = false;
+    bool released = false;
+    bool askedToEnd = false;
+    wxTimer endTimer;
+};

@@ -1,0 +1,51 @@
+#pragma once
+// Embedding a terminal program's top-level window into a window of ours: finding the window that a
+// started process shows, re-parenting it, keeping it sized and focused. TerminalWindowX11.cpp and
+// TerminalWindowWin32.cpp implement it; nothing else in the program touches foreign windows.
+// Sizes are in physical pixels (the caller converts from the toolkit's logical ones).
+#include "session/keys/KeyPlatform.h"
+
+#include <functional>
+
+namespace TerminalWindow {
+
+// The native window of one of our own windows, given the toolkit's handle of it (a GtkWidget* or an
+// HWND). On X11 the widget gets a native window of its own first, so that it can hold a child of
+// another client. Returns 0 when the widget has no window yet.
+NativeWindow FromToolkitHandle(void* handle);
+
+// The terminal window that process processId shows, or 0 while it shows none: a mapped top-level
+// window of class "PuTTY" (compared without case) that belongs to that process and is not a dialog
+// transient for another window. Windows of other processes are never returned.
+NativeWindow Find(long processId);
+
+enum class EmbedResult {
+    Embedded,               // the window is a child of the page now
+    EmbeddedWithoutMenu,    // embedded, but it has no window menu to send the layout command to
+    Failed                  // the window vanished or could not be re-parented
+};
+
+// Makes terminal a child of page, strips its frame and sizes it to width × height. pump is called
+// while waiting for another program (the window manager) to let go of the window, so that the
+// caller can keep its own events flowing.
+EmbedResult Embed(NativeWindow terminal, NativeWindow page, int width, int height,
+                  const std::function<void()>& pump);
+
+// Sizes an embedded terminal window to its page again (after every resize of the page).
+void Resize(NativeWindow terminal, int width, int height);
+
+// Gives the keyboard focus to an embedded terminal window (a window manager hands the focus to the
+// top-level frame on every click, so the page takes it back).
+void Focus(NativeWindow terminal);
+
+// True when the window is on screen (mapped, with all its ancestors); first waits until the server
+// has handled everything we asked of it, so that a page just brought to the front counts.
+bool IsOnScreen(NativeWindow window);
+
+// Facts about a window for checks and diagnostics: its parent window (0 if unknown), the process
+// that owns it (0 if unknown) and its size (false if the window is gone).
+NativeWindow ParentOf(NativeWindow window);
+long ProcessOf(NativeWindow window);
+bool SizeOf(NativeWindow window, int& width, int& height);
+
+}  // namespace TerminalWindow

@@ -1,0 +1,115 @@
+// Terminal windows on Windows: PuTTY's top-level window of class "PuTTY" becomes a child of the page,
+// keeps only the style bits a child may have, gets its window-menu layout command and is sized to
+// the page.
+#include "session/TerminalWindow.h"
+
+#include <windows.h>
+
+namespace {
+
+// Of all style bits only WS_CHILD, WS_VISIBLE, WS_CLIPSIBLINGS, WS_CLIPCHILDREN, WS_SYSMENU,
+// WS_MINIMIZEBOX and WS_MAXIMIZEBOX survive, and only if they were set: caption, borders, sizing
+// frame, scroll bars, popup and the minimised, maximised and disabled states go.
+const LONG kEmbeddedStyleMask = 0x560B0000;
+// SWP_SHOWWINDOW | SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE
+const UINT kPlaceFlags = 0x66;
+
+HWND Handle(NativeWindow window)
+{
+    return reinterpret_cast<HWND>(window);
+}
+
+}  // namespace
+
+namespace TerminalWindow {
+
+NativeWindow FromToolkitHandle(void* handle)
+{
+    return reinterpret_cast<NativeWindow>(handle);
+}
+
+NativeWindow Find(long processId)
+{
+    if (processId <= 0)
+        return 0;
+    // Only a window of the process just started will do: a slow PuTTY must not be swapped with the
+    // next one. Windows already embedded are children and are not found any more.
+    HWND window = FindWindowA("PuTTY", nullptr);
+    while (window) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (static_cast<long>(owner) == processId)
+            return reinterpret_cast<NativeWindow>(window);
+        window = FindWindowExA(nullptr, window, "PuTTY", nullptr);
+    }
+    return 0;
+}
+
+EmbedResult Embed(NativeWindow terminal, NativeWindow page, int width, int height,
+                  const std::function<void()>& pump)
+{
+    HWND child = Handle(terminal);
+    if (!child || !IsWindow(child) || !SetParent(child, Handle(page)))
+        return EmbedResult::Failed;
+    SetWindowLongA(child, GWL_STYLE, GetWindowLongA(child, GWL_STYLE) & kEmbeddedStyleMask);
+
+    EmbedResult result = EmbedResult::Embedded;
+    HMENU menu = GetSystemMenu(child, FALSE);
+    if (menu) {
+        // On a window menu that begins with the standard items, position 4 is Maximize.
+        UINT command = GetMenuItemID(menu, 4);
+        if (command != static_cast<UINT>(-1))
+            SendMessageA(child, WM_SYSCOMMAND, command, 0);
+    } else {
+        result = EmbedResult::EmbeddedWithoutMenu;
+    }
+    SetWindowPos(child, nullptr, 0, 0, width, height, kPlaceFlags);
+    return result;
+}
+
+void Resize(NativeWindow terminal, int width, int height)
+{
+    HWND child = Handle(terminal);
+    if (!child)
+        return;
+    SetWindowLongA(child, GWL_EXSTYLE, 0);
+    SetWindowPos(child, nullptr, 0, 0, width, height, kPlaceFlags);
+}
+
+void Focus(NativeWindow terminal)
+{
+    HWND child = Handle(terminal);
+    if (!child || !IsWindowVisible(child))
+        return;
+    SetFocus(child);
+}
+
+bool IsOnScreen(NativeWindow window)
+{
+    return IsWindowVisible(Handle(window)) != FALSE;
+}
+
+NativeWindow ParentOf(NativeWindow window)
+{
+    return reinterpret_cast<NativeWindow>(GetParent(Handle(window)));
+}
+
+long ProcessOf(NativeWindow window)
+{
+    DWORD owner = 0;
+    if (!GetWindowThreadProcessId(Handle(window), &owner))
+        return 0;
+    return static_cast<long>(owner);
+}
+
+bool SizeOf(NativeWindow window, int& width, int& height)
+{
+    RECT rect;
+    if (!GetWindowRect(Handle(window), &rect))
+        return false;
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+    return true;
+}
+
+}  // namespace TerminalWindow

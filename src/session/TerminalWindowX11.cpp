@@ -1,0 +1,286 @@
+// Terminal windows on X11. Everything runs on GDK's own X connection, so that our re-parenting and
+// GTK's drawing of the page reach the server in order. GDK exits the process on any X error it did
+// not expect, and the windows we touch belong to another client that may destroy them at any
+// moment: every call on them happens inside GDK's error trap.
+#include "session/TerminalWindow.h"
+
+#include <chrono>
+#include <cstring>
+#include <strings.h>
+#include <thread>
+
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+Display* GdkXDisplay()
+{
+    GdkDisplay* display = gdk_display_get_default();
+    if (!display || !GDK_IS_X11_DISPLAY(display))
+        return nullptr;
+    return GDK_DISPLAY_XDISPLAY(display);
+}
+
+// Brackets calls on foreign windows: errors they raise are collected instead of ending the program.
+class ErrorTrap {
+public:
+    ErrorTrap() : display(gdk_display_get_default()) { gdk_x11_display_error_trap_push(display); }
+    ~ErrorTrap()
+    {
+        if (display)
+            gdk_x11_display_error_trap_pop_ignored(display);
+    }
+    // Waits for the server's answer to everything sent so far; true when none of it failed.
+    bool Succeeded()
+    {
+        int error = gdk_x11_display_error_trap_pop(display);
+        display = nullptr;
+        return error == 0;
+    }
+
+private:
+    GdkDisplay* display;
+};
+
+long ProcessProperty(Display* display, Window window)
+{
+    static Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    long pid = 0;
+    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count,
+                           &remaining, &data) == Success &&
+        type == XA_CARDINAL && format == 32 && count == 1 && data)
+        pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
+    if (data)
+        XFree(data);
+    return pid;
+}
+
+// WM_CLASS of a client window; false for windows that carry none (window-manager frames, GDK's
+// inner windows), which are the ones worth looking inside.
+bool ClassOf(Display* display, Window window, bool& isTerminal)
+{
+    XClassHint hint = {nullptr, nullptr};
+    if (!XGetClassHint(display, window, &hint))
+        return false;
+    // X11 PuTTY calls its class "Putty", the Windows one "PuTTY".
+    isTerminal = hint.res_class && strcasecmp(hint.res_class, "PuTTY") == 0;
+    if (hint.res_name)
+        XFree(hint.res_name);
+    if (hint.res_class)
+        XFree(hint.res_class);
+    return true;
+}
+
+bool IsTransient(Display* display, Window window)
+{
+    Window owner = None;
+    return XGetTransientForHint(display, window, &owner) && owner != None;
+}
+
+// Looks through the children of parent for the terminal window of processId. Client windows (those
+// with a WM_CLASS) are candidates and are not entered, so terminals already embedded in our own
+// frame are never visited; other windows (a window manager's frames) are entered up to depth levels.
+Window FindBelow(Display* display, Window parent, long processId, int depth)
+{
+    Window root = None, parentOfParent = None, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, parent, &root, &parentOfParent, &children, &count))
+        return None;
+    Window found = None;
+    for (unsigned int i = 0; i < count && found == None; ++i) {
+        Window child = children[i];
+        bool isTerminal = false;
+        if (ClassOf(display, child, isTerminal)) {
+            if (!isTerminal || ProcessProperty(display, child) != processId || IsTransient(display, child))
+                continue;
+            // GDK's leader window has the same class and process but is never mapped.
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display, child, &attributes) && attributes.map_state == IsViewable)
+                found = child;
+        } else if (depth > 1) {
+            found = FindBelow(display, child, processId, depth - 1);
+        }
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+bool ParentAndState(Display* display, Window window, Window& parent, int& mapState)
+{
+    Window root = None, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count))
+        return false;
+    if (children)
+        XFree(children);
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes))
+        return false;
+    mapState = attributes.map_state;
+    return true;
+}
+
+unsigned int Dimension(int value)
+{
+    return value > 0 ? static_cast<unsigned int>(value) : 1u;
+}
+
+}  // namespace
+
+namespace TerminalWindow {
+
+NativeWindow FromToolkitHandle(void* handle)
+{
+    GtkWidget* widget = static_cast<GtkWidget*>(handle);
+    if (!widget || !GdkXDisplay())
+        return 0;
+    gtk_widget_realize(widget);
+    if (!gtk_widget_get_has_window(widget))
+        return 0;  // it draws on its parent's window: nothing of its own to hold a child
+    GdkWindow* window = gtk_widget_get_window(widget);
+    if (!window)
+        return 0;
+    // A foreign child needs a real X window to live in, not one of GDK's client-side windows.
+    if (!gdk_window_ensure_native(window))
+        return 0;
+    return static_cast<NativeWindow>(GDK_WINDOW_XID(window));
+}
+
+NativeWindow Find(long processId)
+{
+    Display* display = GdkXDisplay();
+    if (!display || processId <= 0)
+        return 0;
+    ErrorTrap trap;
+    // Depth 3 reaches clients inside the frames of common window managers (frame, then a wrapper).
+    return static_cast<NativeWindow>(FindBelow(display, DefaultRootWindow(display), processId, 3));
+}
+
+EmbedResult Embed(NativeWindow terminal, NativeWindow page, int width, int height,
+                  const std::function<void()>& pump)
+{
+    Display* display = GdkXDisplay();
+    if (!display || !terminal || !page)
+        return EmbedResult::Failed;
+    Window child = static_cast<Window>(terminal);
+    Window root = DefaultRootWindow(display);
+
+    // Withdrawing first makes a window manager give the window back (unframe it and return it to the
+    // root); re-parenting a managed window out of its frame would leave the manager fighting us.
+    {
+        ErrorTrap trap;
+        XWithdrawWindow(display, child, DefaultScreen(display));
+        if (!trap.Succeeded())
+            return EmbedResult::Failed;
+    }
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    for (;;) {
+        Window parent = None;
+        int mapState = IsViewable;
+        {
+            ErrorTrap trap;
+            bool known = ParentAndState(display, child, parent, mapState);
+            if (!trap.Succeeded() || !known)
+                return EmbedResult::Failed;
+        }
+        if (parent == root && mapState == IsUnmapped)
+            break;
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;  // no manager answered: take the window as it is
+        if (pump)
+            pump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+
+    ErrorTrap trap;
+    XReparentWindow(display, child, static_cast<Window>(page), 0, 0);
+    // Should Shellyard die, the server hands the window back to the root and the session survives.
+    XAddToSaveSet(display, child);
+    XMoveResizeWindow(display, child, 0, 0, Dimension(width), Dimension(height));
+    XMapWindow(display, child);
+    return trap.Succeeded() ? EmbedResult::Embedded : EmbedResult::Failed;
+}
+
+void Resize(NativeWindow terminal, int width, int height)
+{
+    Display* display = GdkXDisplay();
+    if (!display || !terminal)
+        return;
+    ErrorTrap trap;
+    XMoveResizeWindow(display, static_cast<Window>(terminal), 0, 0, Dimension(width), Dimension(height));
+    XFlush(display);
+}
+
+void Focus(NativeWindow terminal)
+{
+    Display* display = GdkXDisplay();
+    if (!display || !terminal)
+        return;
+    ErrorTrap trap;
+    XWindowAttributes attributes;
+    // Focusing a window that is not viewable is an error; the page is hidden or the terminal gone.
+    if (XGetWindowAttributes(display, static_cast<Window>(terminal), &attributes) &&
+        attributes.map_state == IsViewable)
+        XSetInputFocus(display, static_cast<Window>(terminal), RevertToParent, CurrentTime);
+    XFlush(display);
+}
+
+bool IsOnScreen(NativeWindow window)
+{
+    Display* display = GdkXDisplay();
+    if (!display || !window)
+        return false;
+    gdk_display_flush(gdk_display_get_default());
+    ErrorTrap trap;
+    XWindowAttributes attributes;
+    bool known = XGetWindowAttributes(display, static_cast<Window>(window), &attributes);
+    return trap.Succeeded() && known && attributes.map_state == IsViewable;
+}
+
+NativeWindow ParentOf(NativeWindow window)
+{
+    Display* display = GdkXDisplay();
+    if (!display || !window)
+        return 0;
+    ErrorTrap trap;
+    Window parent = None;
+    int mapState = 0;
+    bool known = ParentAndState(display, static_cast<Window>(window), parent, mapState);
+    return trap.Succeeded() && known ? static_cast<NativeWindow>(parent) : 0;
+}
+
+long ProcessOf(NativeWindow window)
+{
+    Display* display = GdkXDisplay();
+    if (!display || !window)
+        return 0;
+    ErrorTrap trap;
+    long pid = ProcessProperty(display, static_cast<Window>(window));
+    return trap.Succeeded() ? pid : 0;
+}
+
+bool SizeOf(NativeWindow window, int& width, int& height)
+{
+    Display* display = GdkXDisplay();
+    if (!display || !window)
+        return false;
+    ErrorTrap trap;
+    XWindowAttributes attributes;
+    bool known = XGetWindowAttributes(display, static_cast<Window>(window), &attributes);
+    if (!trap.Succeeded() || !known)
+        return false;
+    width = attributes.width;
+    height = attributes.height;
+    return true;
+}
+
+}  // namespace TerminalWindow
