@@ -16,8 +16,37 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 const char* const kPuttyDownloadPage = "https://www.chiark.greenend.org.uk/~sgtatham/putty/latest.html";
+
+// Relative luminance and contrast ratio as the WCAG define them.
+double Luminance(const wxColour& c)
+{
+    auto channel = [](unsigned char v) {
+        double x = v / 255.0;
+        return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.Red()) + 0.7152 * channel(c.Green()) + 0.0722 * channel(c.Blue());
+}
+
+double Contrast(const wxColour& a, const wxColour& b)
+{
+    double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The description is drawn in the active-caption colour. Some desktop themes (GTK's among them)
+// make that colour a pale grey, unreadable on a white text field; it is then darkened just enough
+// to be read comfortably. Where the colour is already readable it is used as it is.
+wxColour ReadableOn(const wxColour& background, wxColour colour)
+{
+    for (int step = 0; step < 20 && Contrast(colour, background) < 4.5; ++step)
+        colour = colour.ChangeLightness(85);
+    return colour;
+}
 
 // One "label, field, browse button" row of the location panel.
 wxBoxSizer* LocationRow(wxStaticText* label, wxTextCtrl* field, wxBitmapButton* button)
@@ -61,7 +90,8 @@ OptionDialog::OptionDialog(wxWindow* parent, wxWindowID id, const wxString& titl
           "This version of Shellyard was written for PuTTY 0.78. If PuTTY is not installed yet, or you "
           "want a newer release, download it from PuTTY's download page below."),
         wxDefaultPosition, wxDefaultSize, wxTE_MULTILINE | wxTE_READONLY | wxNO_BORDER);
-    pluginDescription->SetForegroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_ACTIVECAPTION));
+    pluginDescription->SetForegroundColour(ReadableOn(pluginDescription->GetBackgroundColour(),
+                                                      wxSystemSettings::GetColour(wxSYS_COLOUR_ACTIVECAPTION)));
     aboutPuttySizer->Add(pluginDescription, 2, wxEXPAND | wxALL, 5);
     downloadLink = new wxHyperlinkCtrl(box, wxID_ANY, kPuttyDownloadPage, kPuttyDownloadPage, wxDefaultPosition,
                                        wxDefaultSize, wxHL_DEFAULT_STYLE);

@@ -13,6 +13,7 @@
 #include <wx/fileconf.h>
 #include <wx/hyperlink.h>
 #include <wx/listbox.h>
+#include <wx/settings.h>
 #include <wx/statline.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -205,6 +206,12 @@ TEST_F(OptionDialogTest, PluginsPageShowsItsTextsAndPictures)
     EXPECT_NE(description.Find("PuTTY 0.78"), wxNOT_FOUND) << description;
     EXPECT_NE(description.Find("download"), wxNOT_FOUND) << description;
     EXPECT_FALSE(Inspect::Description(dialog)->IsEditable());
+    // Drawn in the active-caption colour, but never so pale that it cannot be read on the field.
+    wxColour text = Inspect::Description(dialog)->GetForegroundColour();
+    wxColour field = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW);
+    auto luminance = [](const wxColour& c) { return 0.2126 * c.Red() + 0.7152 * c.Green() + 0.0722 * c.Blue(); };
+    EXPECT_GT(std::abs(luminance(text) - luminance(field)), 100.0)
+        << text.GetAsString(wxC2S_HTML_SYNTAX) << " on " << field.GetAsString(wxC2S_HTML_SYNTAX);
     wxHyperlinkCtrl* link = Inspect::DownloadLink(dialog);
     EXPECT_TRUE(link->GetURL().StartsWith("https://www.chiark.greenend.org.uk/~sgtatham/putty/")) << link->GetURL();
     EXPECT_EQ(link->GetLabel(), link->GetURL());
