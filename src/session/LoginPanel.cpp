@@ -25,8 +25,10 @@ LoginPanel::LoginPanel(wxWindow* parent, wxWindowID id, const wxPoint& pos, cons
     protocolChoice->SetSelection(0);
     sizer->Add(protocolChoice, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
 
+    // Flat: a framed GTK button needs about 36x34 pixels for its padding and, held to 20x20,
+    // shows no picture at all.
     loginButton = new wxBitmapButton(this, wxID_ANY, PictureBitmap("loginic"), wxDefaultPosition, wxSize(20, 20),
-                                     wxBU_AUTODRAW);
+                                     wxBU_AUTODRAW | wxBORDER_NONE);
     sizer->Add(loginButton, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
 
     SetSizer(sizer);

@@ -18,8 +18,10 @@ MCSPanel::MCSPanel(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wx
                                  wxSIMPLE_BORDER | wxTE_PROCESS_ENTER);
     sizer->Add(commandText, 1, wxALIGN_CENTER_VERTICAL, 2);
 
+    // Flat: a framed GTK button needs about 36x34 pixels for its padding and, held to 20x20,
+    // shows no picture at all.
     sendButton = new wxBitmapButton(this, wxID_ANY, PictureBitmap("startic"), wxDefaultPosition, wxSize(20, 20),
-                                    wxBU_AUTODRAW);
+                                    wxBU_AUTODRAW | wxBORDER_NONE);
     sizer->Add(sendButton, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
 
     SetSizer(sizer);
