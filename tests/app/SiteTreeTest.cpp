@@ -7,6 +7,9 @@
 #include "app/SiteTreeItemData.h"
 #include "storage/SiteStore.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <gtk/gtk.h>
 #include <sqlite3.h>
 #include <string>
@@ -53,8 +56,64 @@ gboolean CaptureMenu(gpointer data)
     return menu->shown ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
 }
 
+std::string Env(const char* name)
+{
+    const char* value = getenv(name);
+    return value ? value : "";
+}
+
+// Processes started by this test process and not yet reaped (zombies included).
+std::vector<long> ChildProcesses()
+{
+    std::vector<long> children;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::string stat = ReadFile(entry.path().string() + "/stat");
+        size_t close = stat.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        char state;
+        long parent = 0;
+        if (sscanf(stat.c_str() + close + 1, " %c %ld", &state, &parent) == 2 && parent == getpid())
+            children.push_back(std::stol(name));
+    }
+    return children;
+}
+
 class SiteTreeTest : public FrameFixture {
 protected:
+    void SetUp() override
+    {
+        FrameFixture::SetUp();
+        sshPort = Env("SHELLYARD_TEST_SSH_PORT");
+        sshUser = Env("SHELLYARD_TEST_SSH_USER");
+        sshPassword = Env("SHELLYARD_TEST_SSH_PASSWORD");
+    }
+    void TearDown() override
+    {
+        DestroyFrame();
+        EXPECT_TRUE(WaitFor([] { return ChildProcesses().empty(); }, std::chrono::seconds(5)))
+            << ChildProcesses().size() << " started processes left";
+        FrameFixture::TearDown();
+    }
+    // Connections need the private SSH server of tests/support/with-sshd.sh.
+    bool HaveSshServer() const { return !sshPort.empty(); }
+    // Login shells of the test account on the server: one per logged-in terminal.
+    int LoginShells()
+    {
+        std::string count;
+        if (FILE* pipe = popen(("pgrep -c -x -u '" + sshUser + "' bash").c_str(), "r")) {
+            char buffer[64] = {};
+            if (fgets(buffer, sizeof buffer, pipe))
+                count = buffer;
+            pclose(pipe);
+        }
+        return atoi(count.c_str());
+    }
+    std::string sshPort, sshUser, sshPassword;
+
     wxTreeCtrl* Tree() { return FrameInspector::Tree(frame); }
     wxTreeItemId Root() { return Tree()->GetRootItem(); }
 
@@ -161,8 +220,8 @@ protected:
         });
     }
     // Answers the site editor as a user filling in these fields and pressing OK.
-    void ExpectEditor(const wxString& name, const wxString& host, int protocol = 0, const wxString& user = "",
-                      const wxString& password = "")
+    void ExpectEditor(const wxString& name, const wxString& host, const wxString& port = "", int protocol = 0,
+                      const wxString& user = "", const wxString& password = "")
     {
         ModalScript::Get().ExpectDialog<ShellyardNewSiteDialog>("site editor", [=](ShellyardNewSiteDialog* d) {
             EXPECT_EQ(d->GetTitle(), "New Connection");
@@ -171,6 +230,8 @@ protected:
             In::Type(In::Host(d), host);
             if (protocol != 0)
                 In::ChooseProtocol(d, protocol);
+            if (!port.empty())
+                In::Type(In::Port(d), port);
             if (!user.empty() || !password.empty()) {
                 In::ClickAutoLogin(d);
                 In::Type(In::User(d), user);
@@ -240,9 +301,11 @@ TEST_F(SiteTreeTest, MoreSitesThanASignedShortCountAllShow)
     EXPECT_EQ(Labels(last)[0], "Host:10.1.32799");
 }
 
-TEST_F(SiteTreeTest, DISABLED_DoubleClickAsksBeforeConnecting)
+TEST_F(SiteTreeTest, DoubleClickAsksBeforeConnecting)
 {
-    CreateDatabase({{"", "", "ssh", "127.0.0.1", "local", "1"}});
+    if (!HaveSshServer())
+        GTEST_SKIP() << "needs the test SSH server: run through tests/support/with-sshd.sh";
+    CreateDatabase({{"", "", "ssh", "127.0.0.1", "local", sshPort}});
     CreateFrame();
     ModalScript::Get().ExpectMessage("Are you sure to connect local - 127.0.0.1 now?", "Shellyard", wxYES_NO,
                                      wxID_NO);
@@ -405,11 +468,13 @@ TEST_F(SiteTreeTest, ConnectAllSitesWithAnEmptyTreeDoesNothing)
     EXPECT_EQ(TabCount(), 0);
 }
 
-TEST_F(SiteTreeTest, DISABLED_ConnectThisSiteDoesNotAskAndConnectAllOpensATabPerSite)
+TEST_F(SiteTreeTest, ConnectThisSiteDoesNotAskAndConnectAllOpensATabPerSite)
 {
-    CreateDatabase({{"", "", "ssh", "127.0.0.1", "one", "1"},
-                    {"", "", "ssh", "127.0.0.1", "two", "1"},
-                    {"", "", "ssh", "127.0.0.1", "three", "1"}});
+    if (!HaveSshServer())
+        GTEST_SKIP() << "needs the test SSH server: run through tests/support/with-sshd.sh";
+    CreateDatabase({{"", "", "ssh", "127.0.0.1", "one", sshPort},
+                    {"", "", "ssh", "127.0.0.1", "two", sshPort},
+                    {"", "", "ssh", "127.0.0.1", "three", sshPort}});
     CreateFrame();
     Choose(Site("two"), ID_SITE_CONNECT);
     ASSERT_TRUE(WaitFor([this] { return TabCount() == 1; }));
@@ -420,34 +485,42 @@ TEST_F(SiteTreeTest, DISABLED_ConnectThisSiteDoesNotAskAndConnectAllOpensATabPer
     ASSERT_TRUE(WaitFor([this] { return TabCount() == 4; }));
     wxAuiNotebook* notebook = FrameInspector::Notebook(frame);
     std::vector<std::string> captions;
-    for (size_t i = 1; i < notebook->GetPageCount(); ++i)
+    for (size_t i = 0; i < notebook->GetPageCount(); ++i)
         captions.push_back(notebook->GetPageText(i).ToStdString());
-    EXPECT_EQ(captions, (std::vector<std::string>{"one", "two", "three"}));
+    EXPECT_EQ(captions, (std::vector<std::string>{"two", "one", "two", "three"}));
 }
 
-TEST_F(SiteTreeTest, DISABLED_NewSiteIsStoredShownExpandedWithThreeLinesAndConnected)
+// End to end: a site typed into the editor is stored, shown and opens a terminal that logs in.
+TEST_F(SiteTreeTest, NewSiteIsStoredShownExpandedAndLogsInAtOnce)
 {
+    if (!HaveSshServer())
+        GTEST_SKIP() << "needs the test SSH server: run through tests/support/with-sshd.sh";
     CreateDatabase({{"", "", "ssh", "10.0.0.1", "web", "22"}});
     CreateFrame();
-    ExpectEditor("", "127.0.0.1", 0, "tester", "pa'ss");
+    int shellsBefore = LoginShells();
+    ExpectEditor("", "127.0.0.1", sshPort, 0, sshUser, sshPassword);
     FrameInspector::Command(frame, FrameInspector::NewConnectionId(frame));
     ModalScript::Get().Verify();
 
     EXPECT_EQ(Labels(Root()), (std::vector<std::string>{"web", "127.0.0.1"}));
     wxTreeItemId added = Site("127.0.0.1");
-    EXPECT_EQ(Labels(added), (std::vector<std::string>{"Host:127.0.0.1", "Type:ssh", "Port:22"}));
+    EXPECT_EQ(Labels(added), (std::vector<std::string>{"Host:127.0.0.1", "Type:ssh", "Port:" + sshPort}));
     EXPECT_TRUE(Tree()->IsExpanded(added));
     EXPECT_EQ(Tree()->GetItemImage(added), 2);
     std::vector<Row> rows = StoredRows();
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[1], (Row{"127.0.0.1", "127.0.0.1", "ssh", "22", "tester", "pa'ss", "", ""}));
-    EXPECT_TRUE(WaitFor([this] { return TabCount() == 1; }));
+    EXPECT_EQ(rows[1], (Row{"127.0.0.1", "127.0.0.1", "ssh", sshPort, sshUser, sshPassword, "", ""}));
+
+    ASSERT_TRUE(WaitFor([this] { return TabCount() == 1; }));
+    EXPECT_EQ(FrameInspector::Notebook(frame)->GetPageText(0), "127.0.0.1");
+    EXPECT_TRUE(WaitFor([&] { return LoginShells() == shellsBefore + 1; }, std::chrono::seconds(15)))
+        << "the new site's terminal did not log in by itself";
 
     // After a restart the site looks like every other stored site.
     DestroyFrame();
     CreateFrame();
     added = Site("127.0.0.1");
-    EXPECT_EQ(Labels(added), (std::vector<std::string>{"Host:127.0.0.1", "Type:ssh", "Port:22", "Auto:Yes"}));
+    EXPECT_EQ(Labels(added), (std::vector<std::string>{"Host:127.0.0.1", "Type:ssh", "Port:" + sshPort, "Auto:Yes"}));
     EXPECT_FALSE(Tree()->IsExpanded(added));
 }
 
@@ -471,15 +544,18 @@ TEST_F(SiteTreeTest, TheToolAndTheMenuOpenTheEditorAndItsCloseBoxSavesNothing)
 
 TEST_F(SiteTreeTest, ASiteTheDatabaseRefusesIsReportedNotSilentlyLost)
 {
+    if (!HaveSshServer())
+        GTEST_SKIP() << "needs the test SSH server: run through tests/support/with-sshd.sh";
     CreateDatabase();
     RunSql("create trigger refuse before insert on tbl_hostsite begin select raise(abort, 'refused'); end;");
     CreateFrame();
-    ExpectEditor("sw", "127.0.0.1", 1);
+    ExpectEditor("sw", "127.0.0.1", sshPort, 1);
     ModalScript::Get().ExpectMessage(
         "The site could not be saved in the database. It can be used now, but it will be missing after a restart.",
         "Shellyard", wxOK | wxICON_ERROR, wxID_OK);
     FrameInspector::Command(frame, FrameInspector::NewConnectionId(frame));
     ModalScript::Get().Verify();
     EXPECT_TRUE(StoredRows().empty());
-    EXPECT_EQ(Labels(Site("sw")), (std::vector<std::string>{"Host:127.0.0.1", "Type:telnet", "Port:23"}));
+    EXPECT_EQ(Labels(Site("sw")), (std::vector<std::string>{"Host:127.0.0.1", "Type:telnet", "Port:" + sshPort}));
+    EXPECT_TRUE(WaitFor([this] { return TabCount() == 1; }));
 }
