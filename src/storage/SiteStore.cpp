@@ -10,6 +10,8 @@
 #include <wx/filefn.h>
 #include <wx/intl.h>
 
+#include <utility>
+
 namespace {
 const char* const kCaption = "Shellyard";
 const char* const kTable = "tbl_hostsite";
@@ -140,14 +142,15 @@ int SiteStore::DeleteSite(const wxString& hostip, const wxString& hostname)
 
 void SiteStore::ReadRecord(DatabaseResultSet* rows, SiteRecord& record)
 {
-    record.hostpasswd = rows->GetString(1);
-    record.hostuser = rows->GetString(2);
-    record.hosttype = rows->GetString(3);
-    record.hostip = rows->GetString(4);
-    record.hostname = rows->GetString(5);
-    record.hostport = rows->GetString(6);
-    record.hostpostcommand = rows->GetString(7);
-    record.hostcomments = rows->GetString(8);
+    // Swapped in rather than assigned: the toolkit's strings would be copied otherwise.
+    rows->GetString(1).swap(record.hostpasswd);
+    rows->GetString(2).swap(record.hostuser);
+    rows->GetString(3).swap(record.hosttype);
+    rows->GetString(4).swap(record.hostip);
+    rows->GetString(5).swap(record.hostname);
+    rows->GetString(6).swap(record.hostport);
+    rows->GetString(7).swap(record.hostpostcommand);
+    rows->GetString(8).swap(record.hostcomments);
 }
 
 std::unique_ptr<SiteRecord> SiteStore::FindSite(const wxString& hostip, const wxString& hostname)
@@ -174,10 +177,11 @@ std::unique_ptr<SiteList> SiteStore::ListSites()
     if (!rows)
         return nullptr;
     auto list = std::make_unique<SiteList>();
-    SiteRecord work;
     while (connection->NextRow(rows)) {
+        // Each row is read into its own record, which the list then takes over whole.
+        SiteRecord work;
         ReadRecord(rows, work);
-        list->Append(work);
+        list->Append(std::move(work));
     }
     connection->CloseResultSet(rows);
     return list;
