@@ -187,11 +187,13 @@ public:
     void EndRun() override
     {
         ReleaseAll();
-        // A spare keycode bound in this run stays bound until the next run is over: the target
-        // window reads the keymap only when it handles the keys, which may be after we return.
+        // A spare keycode typed in this run stays bound at least until a later run is over and
+        // half a second has passed: the target window reads the keymap only when it handles the
+        // keys, which may well be after we return.
+        auto now = std::chrono::steady_clock::now();
         std::vector<KeyCode> stale;
         for (auto& [keycode, binding] : bindings)
-            if (binding.lastRun < run)
+            if (binding.lastRun < run && now - binding.lastUse > std::chrono::milliseconds(500))
                 stale.push_back(keycode);
         for (KeyCode keycode : stale)
             Unbind(keycode);
@@ -356,6 +358,7 @@ private:
         KeySym sym;
         KeySym base;  // what the keycode types without modifiers once bound
         unsigned lastRun;
+        std::chrono::steady_clock::time_point lastUse;
     };
 
     // ---- layout ------------------------------------------------------------------------------
@@ -570,8 +573,8 @@ private:
     {
         for (auto& [kc, binding] : bindings)
             if (binding.sym == sym) {
-                binding.lastRun = run;
                 keycode = kc;
+                MarkUsed(kc);
                 return true;
             }
         KeyCode chosen = 0;
@@ -599,7 +602,7 @@ private:
         XChangeKeyboardMapping(display, chosen, 2, pair, 1);
         if (trap.Failed())
             return false;
-        bindings[chosen] = Binding{sym, pair[0], run};
+        bindings[chosen] = Binding{sym, pair[0], run, std::chrono::steady_clock::now()};
         baseSym[chosen] = pair[0];
         KeyStroke stroke;
         stroke.keycode = chosen;
@@ -616,8 +619,10 @@ private:
     void MarkUsed(KeyCode keycode)
     {
         auto it = bindings.find(keycode);
-        if (it != bindings.end())
+        if (it != bindings.end()) {
             it->second.lastRun = run;
+            it->second.lastUse = std::chrono::steady_clock::now();
+        }
     }
 
     // Drops everything the tables know about a spare keycode we are about to rebind.
@@ -739,14 +744,34 @@ private:
         return title;
     }
 
-    // The windows a user sees as top-level, topmost first: the client window inside each window
-    // manager frame (the one with WM_STATE), or a mapped root child when no manager runs.
+    // The windows a user sees as top-level, topmost first: the window manager's client list in
+    // stacking order when one runs (one request instead of a walk through its frames), else the
+    // mapped children of the root.
     std::vector<Window> TopLevelWindows()
     {
-        ErrorTrap trap(display);
         std::vector<Window> result;
-        Atom wmState = Intern("WM_STATE");
-        Window root = DefaultRootWindow(display), parent, *children = nullptr;
+        Window root = DefaultRootWindow(display);
+        if (WindowManagerRuns()) {
+            ErrorTrap trap(display);
+            for (const char* name : {"_NET_CLIENT_LIST_STACKING", "_NET_CLIENT_LIST"}) {
+                Atom type = None;
+                int format = 0;
+                unsigned long items = 0, after;
+                unsigned char* data = nullptr;
+                if (XGetWindowProperty(display, root, Intern(name), 0, 65536, False, XA_WINDOW, &type, &format, &items,
+                                       &after, &data) == Success &&
+                    type == XA_WINDOW && format == 32 && data)
+                    result.assign(reinterpret_cast<Window*>(data), reinterpret_cast<Window*>(data) + items);
+                if (data)
+                    XFree(data);
+                if (!result.empty()) {
+                    std::reverse(result.begin(), result.end());
+                    return result;
+                }
+            }
+        }
+        ErrorTrap trap(display);
+        Window parent, *children = nullptr;
         unsigned count = 0;
         if (!XQueryTree(display, root, &root, &parent, &children, &count))
             return result;
@@ -755,38 +780,16 @@ private:
             XFree(children);
         for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
             XWindowAttributes attributes;
-            if (!XGetWindowAttributes(display, *it, &attributes) || attributes.override_redirect)
-                continue;
-            Window client = FindClient(*it, wmState, 3);
-            if (client)
-                result.push_back(client);
-            else if (attributes.map_state == IsViewable)
+            if (XGetWindowAttributes(display, *it, &attributes) && !attributes.override_redirect &&
+                attributes.map_state == IsViewable)
                 result.push_back(*it);
         }
         return result;
     }
 
-    Window FindClient(Window window, Atom wmState, int depth)
-    {
-        if (HasProperty(window, wmState))
-            return window;
-        if (depth == 0)
-            return 0;
-        Window root, parent, *children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(display, window, &root, &parent, &children, &count))
-            return 0;
-        Window found = 0;
-        for (unsigned i = 0; i < count && !found; ++i)
-            found = FindClient(children[i], wmState, depth - 1);
-        if (children)
-            XFree(children);
-        return found;
-    }
-
     // The managed top-level window that holds window (itself, or the frame an embedded window was
-    // re-parented into), and the root's child above it.
-    void TopLevelOf(Window window, Window& client, Window& rootChild)
+    // re-parented into), and the root's child above it. False when the window does not exist.
+    bool TopLevelOf(Window window, Window& client, Window& rootChild)
     {
         Atom wmState = Intern("WM_STATE");
         client = 0;
@@ -797,8 +800,11 @@ private:
                 client = current;
             Window root, parent, *children = nullptr;
             unsigned count = 0;
-            if (!XQueryTree(display, current, &root, &parent, &children, &count))
+            if (!XQueryTree(display, current, &root, &parent, &children, &count)) {
+                if (depth == 0)
+                    return false;
                 break;
+            }
             if (children)
                 XFree(children);
             rootChild = current;
@@ -808,6 +814,7 @@ private:
         }
         if (!client)
             client = rootChild;
+        return true;
     }
 
     // Brings the window's top-level to the front. A window manager is asked through
@@ -818,7 +825,8 @@ private:
         Window client, rootChild;
         {
             ErrorTrap trap(display);
-            TopLevelOf(window, client, rootChild);
+            if (!TopLevelOf(window, client, rootChild))
+                return;  // gone
         }
         Window root = DefaultRootWindow(display);
         if (!WindowManagerRuns()) {
