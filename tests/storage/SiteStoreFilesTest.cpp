@@ -154,6 +154,28 @@ TEST_F(SiteStoreFilesTest, MissingFolderFailsWithoutLeavingAFile)
     EXPECT_EQ(sink.messages.back().text, kIncorrect);
 }
 
+TEST_F(SiteStoreFilesTest, FileThatSqliteCannotOpenIsReportedWithTheReason)
+{
+    // SQLite refuses paths longer than 512 bytes; the file system takes them.
+    std::string dir = root;
+    while (dir.size() < 600)
+        dir += "/" + std::string(100, 'd');
+    fs::create_directories(dir);
+    const std::string path = dir + "/Shellyard.db";
+    WriteFile(path, "precious");
+    RecordingSink sink;
+    SiteStore store(&sink);
+    EXPECT_EQ(store.Open(path), -1);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].text,
+              "Open database [" + path + "] failed! Reason: [ErrNo=14,ErrMsg=unable to open database file]");
+    EXPECT_EQ(sink.messages[0].caption, "Shellyard");
+    EXPECT_EQ(sink.messages[0].style, wxOK | wxICON_ERROR);
+    EXPECT_EQ(store.FindSite("a", "b"), nullptr);
+    EXPECT_EQ(sink.messages.back().text, kIncorrect);
+    EXPECT_EQ(ReadFile(path), "precious");
+}
+
 TEST_F(SiteStoreFilesTest, InsertRefusedByTheDatabaseIsLogged)
 {
     RecordingSink sink;
