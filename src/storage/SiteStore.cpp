@@ -77,19 +77,18 @@ int SiteStore::Create(const wxString& file)
     // Only a file that is not there is made; an existing one, damaged or not, is left as it is.
     if (DbConnection::FileExists(file))
         return 0;
+    bool made = false;
     wxString reason;
     {
         DbConnection creator;
         if (creator.Open(file)) {
             creator.RunQuery(kCreateScript);
-            if (!creator.TableExists(kTable))
-                reason = creator.LastError();
-        } else {
-            reason = creator.LastError();
+            made = creator.TableExists(kTable);
         }
+        reason = creator.LastError();
         creator.Close();
     }
-    if (reason.empty() && DbConnection::FileExists(file))
+    if (made)
         return 1;
     AppLog::LogMessage(wxString::Format("Create database [%s] failed! Reason: %s", file, reason));
     // What is there now was made a moment ago by this call and holds no table.

@@ -107,8 +107,8 @@ void* SqliteResultSet::GetBlob(int position, wxMemoryBuffer& buffer)
         buffer = wxMemoryBuffer();
         return nullptr;
     }
-    // sqlite3_column_blob before sqlite3_column_bytes could convert the value; the order above
-    // is the other way round, so ask for the bytes again after taking the pointer.
+    // SQLite's rule is pointer first, then its length: the length asked above only decides
+    // whether there is anything, the one asked below belongs to the pointer.
     const void* bytes = sqlite3_column_blob(compiled, position - 1);
     const int size = sqlite3_column_bytes(compiled, position - 1);
     wxMemoryBuffer copy(static_cast<std::size_t>(size));
