@@ -2,6 +2,8 @@
 
 #include "resources/Pictures.h"
 
+#include <algorithm>
+
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -18,6 +20,17 @@
 #define wxNB_FLAT 0x0800
 #endif
 
+namespace {
+// The first label of a row is 50 pixels wide so that the rows line up; a longer text (larger
+// fonts) widens it instead of being cut off.
+wxStaticText* LeadingLabel(wxWindow* parent, const wxString& text)
+{
+    auto* label = new wxStaticText(parent, wxID_ANY, text);
+    label->SetMinSize(wxSize(std::max(50, label->GetBestSize().GetWidth()), -1));
+    return label;
+}
+}  // namespace
+
 NewSiteDialog::NewSiteDialog(wxWindow* parent, wxWindowID id, const wxString& title, const wxPoint& pos,
                              const wxSize& size, long style)
     : wxDialog(parent, id, title, pos, size, style)
@@ -32,7 +45,7 @@ NewSiteDialog::NewSiteDialog(wxWindow* parent, wxWindowID id, const wxString& ti
     wxBoxSizer* pageSizer = new wxBoxSizer(wxVERTICAL);
 
     wxBoxSizer* nameRow = new wxBoxSizer(wxHORIZONTAL);
-    nameLabel = new wxStaticText(connectionPage, wxID_ANY, _("Name:"), wxDefaultPosition, wxSize(50, -1), 0);
+    nameLabel = LeadingLabel(connectionPage, _("Name:"));
     nameRow->Add(nameLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     nameText = new wxTextCtrl(connectionPage, wxID_ANY, wxEmptyString);
     nameRow->Add(nameText, 0, wxALL, 5);
@@ -43,7 +56,7 @@ NewSiteDialog::NewSiteDialog(wxWindow* parent, wxWindowID id, const wxString& ti
     pageSizer->Add(nameRow, 0, wxEXPAND | wxALL, 5);
 
     wxBoxSizer* protocolRow = new wxBoxSizer(wxHORIZONTAL);
-    protocolLabel = new wxStaticText(connectionPage, wxID_ANY, _("Protocol:"), wxDefaultPosition, wxSize(50, -1), 0);
+    protocolLabel = LeadingLabel(connectionPage, _("Protocol:"));
     protocolRow->Add(protocolLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     wxString protocols[] = {"SSH", "TELNET"};
     protocolChoice = new wxChoice(connectionPage, wxID_ANY, wxDefaultPosition, wxDefaultSize, 2, protocols, 0);
@@ -61,7 +74,7 @@ NewSiteDialog::NewSiteDialog(wxWindow* parent, wxWindowID id, const wxString& ti
     pageSizer->Add(autoLoginRow, 0, wxEXPAND | wxALL, 5);
 
     wxBoxSizer* userRow = new wxBoxSizer(wxHORIZONTAL);
-    userLabel = new wxStaticText(connectionPage, wxID_ANY, _("User:"), wxDefaultPosition, wxSize(50, -1), 0);
+    userLabel = LeadingLabel(connectionPage, _("User:"));
     userRow->Add(userLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     userText = new wxTextCtrl(connectionPage, wxID_ANY, wxEmptyString);
     userText->Enable(false);
@@ -120,6 +133,11 @@ NewSiteDialog::NewSiteDialog(wxWindow* parent, wxWindowID id, const wxString& ti
     dialogSizer->Add(buttonSizer, 0, wxEXPAND | wxALL, 5);
 
     SetSizer(dialogSizer);
+    // 440x345 holds every control with compact fonts; where controls are larger the dialog grows
+    // so that none is cut off.
+    wxSize fitting = GetSize();
+    fitting.IncTo(GetBestSize());
+    SetSize(fitting);
     Layout();
 
     protocolChoice->Bind(wxEVT_CHOICE, &NewSiteDialog::OnProtocolChanged, this);
