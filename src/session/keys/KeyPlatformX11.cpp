@@ -54,7 +54,11 @@ private:
                 ++trap->errors;
                 return 0;
             }
-        return current && current->previous ? current->previous(display, event) : 0;
+        // Not ours: the handler that was in place before our outermost trap.
+        ErrorTrap* outermost = current;
+        while (outermost && outermost->outer)
+            outermost = outermost->outer;
+        return outermost && outermost->previous ? outermost->previous(display, event) : 0;
     }
 
     static inline ErrorTrap* current = nullptr;
