@@ -162,7 +162,7 @@ void ShellyardFrame::OnSiteMenu(wxCommandEvent& event)
     }
 }
 
-// Deletes the node that was right-clicked (whatever is selected) and then its stored rows.
+// Deletes the node that was right-clicked (whatever is selected) and then its stored row.
 void ShellyardFrame::DeleteSelectedSite()
 {
     if (!menuItem.IsOk() || menuItem == siteTree->GetRootItem())
@@ -170,11 +170,49 @@ void ShellyardFrame::DeleteSelectedSite()
     wxString question = wxString::Format(_("Are you sure to delete this site %s now?"), siteName);
     if (wxMessageBox(question, "Shellyard", wxYES_NO, this) != wxYES)
         return;
+
+    // The store deletes every row with this host and name. Other sites that share both (the same
+    // host saved twice, e.g. once for SSH and once for Telnet) are kept: their rows are read first
+    // and written back afterwards, so only the site the user chose goes.
+    size_t position = 0;
+    size_t namesakes = 0;
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId node = siteTree->GetFirstChild(siteTree->GetRootItem(), cookie); node.IsOk();
+         node = siteTree->GetNextChild(siteTree->GetRootItem(), cookie)) {
+        if (node == menuItem)
+            position = namesakes;
+        wxTreeItemIdValue lineCookie;
+        wxTreeItemId hostLine = siteTree->GetFirstChild(node, lineCookie);
+        if (siteTree->GetItemText(node) == siteName && DetailValue(siteTree, hostLine) == siteHost)
+            ++namesakes;
+    }
+    std::vector<SiteRecord> keep;
+    if (namesakes > 1 && siteStore) {
+        if (std::unique_ptr<SiteList> sites = siteStore->ListSites()) {
+            for (size_t i = 0; i < sites->GetCount(); ++i) {
+                const SiteRecord& site = sites->Item(i);
+                if (site.hostip == siteHost && site.hostname == siteName)
+                    keep.push_back(site);
+            }
+        }
+        // The tree lists a host and name's sites in stored order; if the two disagree, which row
+        // belongs to which node is unknown, and nothing is written back.
+        if (keep.size() == namesakes)
+            keep.erase(keep.begin() + position);
+        else
+            keep.clear();
+    }
+
     wxTreeItemId node = menuItem;
     menuItem = wxTreeItemId();  // the node is gone: no later command may use it
     siteTree->Delete(node);
-    if (siteStore)
-        siteStore->DeleteSite(siteHost, siteName);
+    if (!siteStore)
+        return;
+    int deleted = siteStore->DeleteSite(siteHost, siteName);
+    if (deleted > 1 && static_cast<size_t>(deleted) == keep.size() + 1) {
+        for (const SiteRecord& site : keep)
+            siteStore->AddSite(site);
+    }
 }
 
 void ShellyardFrame::StartMonitor()

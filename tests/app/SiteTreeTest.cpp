@@ -280,11 +280,20 @@ TEST_F(SiteTreeTest, StoredSitesAppearInDatabaseOrderWithFourCollapsedDetailLine
     }
 }
 
-TEST_F(SiteTreeTest, EmptyTableShowsOnlyTheRoot)
+TEST_F(SiteTreeTest, EmptyTableOrAFileWithoutTheTableShowsOnlyTheRoot)
 {
     CreateDatabase();
     CreateFrame();
     EXPECT_EQ(Tree()->GetItemText(Root()), "Sites List");
+    EXPECT_EQ(Tree()->GetChildrenCount(Root()), 0u);
+    DestroyFrame();
+
+    // A database without the site table: the store says so, and the tree stays empty.
+    RunSql("drop table tbl_hostsite; create table other(x text);");
+    ModalScript::Get().ExpectMessage("The Database file is incorrect! Please reinstall the software or recreate database.",
+                                     "Shellyard", wxOK | wxICON_ERROR, wxID_OK);
+    CreateFrame();
+    ASSERT_TRUE(frame);
     EXPECT_EQ(Tree()->GetChildrenCount(Root()), 0u);
 }
 
@@ -432,6 +441,37 @@ TEST_F(SiteTreeTest, DeleteRemovesTheRightClickedSiteNotTheSelectedOne)
     FrameInspector::Command(frame, ID_SITE_DELETE);
     PumpEvents();
     EXPECT_EQ(Labels(Root()), (std::vector<std::string>{"web", "db"}));
+}
+
+// The store deletes by host and name; a second site with the same host and name must survive the
+// deletion of the first, in the database as well as in the tree.
+TEST_F(SiteTreeTest, DeletingOneOfTwoSitesWithTheSameHostAndNameKeepsTheOther)
+{
+    CreateDatabase({{"pw", "root", "ssh", "10.0.0.1", "box", "22"},
+                    {"", "", "ssh", "10.0.0.9", "other", "22"},
+                    {"", "", "telnet", "10.0.0.1", "box", "23"},
+                    {"pw3", "admin", "ssh", "10.0.0.1", "box", "2222"}});
+    CreateFrame();
+    std::vector<wxTreeItemId> sites = Children(Root());
+    ModalScript::Get().ExpectMessage("Are you sure to delete this site box now?", "Shellyard", wxYES_NO, wxID_YES);
+    Choose(sites[2], ID_SITE_DELETE);  // the Telnet one
+    ModalScript::Get().Verify();
+
+    EXPECT_EQ(Labels(Root()), (std::vector<std::string>{"box", "other", "box"}));
+    std::vector<Row> rows = StoredRows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], (Row{"other", "10.0.0.9", "ssh", "22", "", "", "", ""}));
+    EXPECT_EQ(rows[1], (Row{"box", "10.0.0.1", "ssh", "22", "root", "pw", "", ""}));
+    EXPECT_EQ(rows[2], (Row{"box", "10.0.0.1", "ssh", "2222", "admin", "pw3", "", ""}));
+
+    // Deleting the last of them again keeps exactly the first.
+    ModalScript::Get().ExpectMessage("Are you sure to delete this site box now?", "Shellyard", wxYES_NO, wxID_YES);
+    Choose(Children(Root())[2], ID_SITE_DELETE);
+    ModalScript::Get().Verify();
+    rows = StoredRows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1], (Row{"box", "10.0.0.1", "ssh", "22", "root", "pw", "", ""}));
+    EXPECT_EQ(Labels(Children(Root())[0])[2], "Port:22");
 }
 
 TEST_F(SiteTreeTest, OnlySshSitesWithUserAndPasswordCanBeMonitored)
