@@ -3,7 +3,9 @@
 #include "resources/EmbeddedPictures.h"
 #include "resources/Pictures.h"
 
+#include <algorithm>
 #include <wx/intl.h>
+#include <wx/sizer.h>
 
 wxBitmap BitmapFromPngData(const unsigned char* bytes, size_t length)
 {
@@ -32,6 +34,10 @@ ShellyardAboutDialog::ShellyardAboutDialog(wxWindow* parent) : AboutDialog(paren
     pictureBitmap->SetBitmap(EmbeddedBitmap("about_picture"));
     bannerBitmap->SetBitmap(EmbeddedBitmap("about_banner"));
     versionLabel->SetLabel(version);
+    // 356x289 is the box's size when everything fits; with the pictures, the version lines and
+    // the links of this build it needs more, and a cut-off version text helps nobody.
+    wxSize fitting = GetSizer()->ComputeFittingWindowSize(this);
+    SetSize(wxSize(std::max(GetSize().x, fitting.x), std::max(GetSize().y, fitting.y)));
     Layout();
     Centre(wxBOTH);
 }

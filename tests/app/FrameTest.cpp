@@ -339,6 +339,13 @@ TEST_F(FrameTest, AboutShowsTheVersionAndBothPictures)
         EXPECT_EQ(picture->GetBitmap().GetSize(), wxSize(180, 249));
         EXPECT_EQ(banner->GetBitmap().GetSize(), wxSize(173, 53));
         EXPECT_EQ(FrameInspector::AboutVersion(about), ShellyardAboutDialog::VersionText());
+        // Nothing is cut off: the version text gets its full width and the last link is inside.
+        wxWindow* version = FrameInspector::AboutVersionLabel(about);
+        EXPECT_GE(version->GetSize().x, version->GetBestSize().x);
+        wxRect link = FrameInspector::AboutHomeLink(about)->GetRect();
+        EXPECT_TRUE(about->GetClientRect().Contains(link.GetBottomRight())) << link.GetBottom();
+        EXPECT_GE(about->GetSize().x, 356);
+        EXPECT_GE(about->GetSize().y, 289);
         return wxID_CANCEL;
     });
     FrameInspector::Command(frame, 1002);

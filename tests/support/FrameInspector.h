@@ -53,4 +53,6 @@ struct FrameInspector {
     static wxStaticBitmap* AboutPicture(ShellyardAboutDialog* d) { return d->pictureBitmap; }
     static wxStaticBitmap* AboutBanner(ShellyardAboutDialog* d) { return d->bannerBitmap; }
     static wxString AboutVersion(ShellyardAboutDialog* d) { return d->versionLabel->GetLabel(); }
+    static wxWindow* AboutVersionLabel(ShellyardAboutDialog* d) { return d->versionLabel; }
+    static wxWindow* AboutHomeLink(ShellyardAboutDialog* d) { return d->homeLink; }
 };
