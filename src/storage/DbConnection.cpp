@@ -163,7 +163,8 @@ void DbConnection::CloseResultSet(DatabaseResultSet* rows)
     if (bound != boundStatements.end()) {
         PreparedStatement* statement = bound->second;
         boundStatements.erase(bound);
-        layer->CloseStatement(statement);  // takes its result sets with it
+        statement->CloseResultSet(rows);
+        layer->CloseStatement(statement);
     } else {
         layer->CloseResultSet(rows);
     }
