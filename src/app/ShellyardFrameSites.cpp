@@ -39,8 +39,13 @@ void ShellyardFrame::BuildSiteTree()
     wxTreeItemId root = siteTree->AddRoot(_("Sites List"), 0, 1, new SiteTreeItemData("Root item"));
     auiManager.AddPane(siteTree, wxAuiPaneInfo().Name("SiteTree").Caption("Sites List").Left()
                                      .BestSize(wxSize(200, 200)).CloseButton(false).PinButton(true));
-    FillSiteTree();
+    // The root is expanded before the sites arrive: expanding it afterwards would lay out every
+    // site once more, which takes long with thousands of them.
+    siteTree->SetItemHasChildren(root, true);
     siteTree->Expand(root);
+    FillSiteTree();
+    if (!siteTree->ItemHasChildren(root) || siteTree->GetChildrenCount(root, false) == 0)
+        siteTree->SetItemHasChildren(root, false);
 }
 
 // One site node per stored site, in the database's order, each with its four detail lines. Every
@@ -56,11 +61,10 @@ void ShellyardFrame::FillSiteTree()
         const SiteRecord& site = sites->Item(i);
         wxTreeItemId node =
             siteTree->AppendItem(root, site.hostname, kSiteImage, kSiteImage, new SiteTreeItemData("SiteItem"));
-        siteTree->AppendItem(node, wxString::Format("Host:%s", site.hostip), kDetailImage, kDetailImage);
-        siteTree->AppendItem(node, wxString::Format("Type:%s", site.hosttype), kDetailImage, kDetailImage);
-        siteTree->AppendItem(node, wxString::Format("Port:%s", site.hostport), kDetailImage, kDetailImage);
-        siteTree->AppendItem(node, wxString::Format("Auto:%s", site.hostuser.empty() ? "No" : "Yes"),
-                             kDetailImage, kDetailImage);
+        siteTree->AppendItem(node, "Host:" + site.hostip, kDetailImage, kDetailImage);
+        siteTree->AppendItem(node, "Type:" + site.hosttype, kDetailImage, kDetailImage);
+        siteTree->AppendItem(node, "Port:" + site.hostport, kDetailImage, kDetailImage);
+        siteTree->AppendItem(node, site.hostuser.empty() ? "Auto:No" : "Auto:Yes", kDetailImage, kDetailImage);
     }
     siteTree->Thaw();
 }

@@ -597,5 +597,6 @@ TEST_F(SiteTreeTest, ASiteTheDatabaseRefusesIsReportedNotSilentlyLost)
     ModalScript::Get().Verify();
     EXPECT_TRUE(StoredRows().empty());
     EXPECT_EQ(Labels(Site("sw")), (std::vector<std::string>{"Host:127.0.0.1", "Type:telnet", "Port:" + sshPort}));
+    EXPECT_TRUE(Tree()->IsExpanded(Root()));  // the first site of an empty tree is in sight
     EXPECT_TRUE(WaitFor([this] { return TabCount() == 1; }));
 }
