@@ -84,6 +84,7 @@ private:
     void ShowSiteMenu(int kind, const wxPoint& point);
     wxTreeItemId SiteNodeOf(const wxTreeItemId& item) const;  // site node of a site or detail line
     void OpenMonitorPage();                                    // monitor tab for the current site
+    void OnSiteTreeKey(wxKeyEvent& event);                     // context-menu key on the tree
     void ReadSiteFromNode(const wxTreeItemId& node);
     void DeleteSelectedSite();
     void AppendSiteNode();

@@ -44,8 +44,26 @@ void ShellyardFrame::BuildSiteTree()
     siteTree->SetItemHasChildren(root, true);
     siteTree->Expand(root);
     FillSiteTree();
-    if (!siteTree->ItemHasChildren(root) || siteTree->GetChildrenCount(root, false) == 0)
+    if (siteTree->GetChildrenCount(root, false) == 0)
         siteTree->SetItemHasChildren(root, false);
+
+    // This tree reports a right click for the mouse only. The context-menu key and Shift+F10 ask
+    // for the same menu without a point, so that it opens at the centre of the frame.
+    siteTree->Bind(wxEVT_KEY_DOWN, &ShellyardFrame::OnSiteTreeKey, this);
+}
+
+void ShellyardFrame::OnSiteTreeKey(wxKeyEvent& event)
+{
+    bool menuKey = event.GetKeyCode() == WXK_MENU ||
+                   (event.GetKeyCode() == WXK_F10 && event.GetModifiers() == wxMOD_SHIFT);
+    wxTreeItemId item = siteTree->GetFocusedItem();
+    if (!menuKey || !item.IsOk()) {
+        event.Skip();
+        return;
+    }
+    wxTreeEvent request(wxEVT_TREE_ITEM_RIGHT_CLICK, siteTree, item);
+    request.SetPoint(wxPoint(-1, -1));
+    siteTree->GetEventHandler()->ProcessEvent(request);
 }
 
 // One site node per stored site, in the database's order, each with its four detail lines. Every

@@ -405,6 +405,27 @@ TEST_F(SiteTreeTest, MenuAppearsAtTheMouseOrForTheKeyboardAtTheCentreOfTheFrame)
     EXPECT_NEAR(fromKeys.position.x, centre.x, 3);
     EXPECT_NEAR(fromKeys.position.y, centre.y, 3);
 
+    // The context-menu key and Shift+F10 on the tree ask for the menu of the focused site.
+    Tree()->SelectItem(Site("web"));
+    Tree()->SetFocus();
+    for (bool shiftF10 : {false, true}) {
+        SCOPED_TRACE(shiftF10 ? "Shift+F10" : "menu key");
+        FrameInspector::SetCurrentSite(frame, {});
+        ShownMenu byKey = WithMenuCapture([&] {
+            wxUIActionSimulator keys;
+            keys.MouseMove(Tree()->ClientToScreen(wxPoint(100, 300)));
+            if (shiftF10)
+                keys.Char(WXK_F10, wxMOD_SHIFT);
+            else
+                keys.Char(WXK_MENU);
+            WaitFor([&] { return FrameInspector::CurrentSite(frame).name == "web"; }, std::chrono::seconds(5));
+        });
+        ASSERT_TRUE(byKey.shown);
+        EXPECT_EQ(byKey.entries.front(), "Connect this site");
+        EXPECT_NEAR(byKey.position.x, centre.x, 3);
+        EXPECT_NEAR(byKey.position.y, centre.y, 3);
+    }
+
     // A synthesised click point in tree coordinates lands at that point of the tree, not of the frame.
     ShownMenu atPoint = RightClick(mail, wxPoint(30, 40));
     ASSERT_TRUE(atPoint.shown);
