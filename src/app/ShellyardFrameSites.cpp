@@ -2,7 +2,6 @@
 // and the new-site flow.
 #include "app/ShellyardFrame.h"
 
-#include "app/AppLog.h"
 #include "app/SiteTreeItemData.h"
 #include "dialogs/ShellyardNewSiteDialog.h"
 #include "resources/Pictures.h"
