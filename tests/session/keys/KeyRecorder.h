@@ -13,15 +13,17 @@
 
 class KeyRecorder {
 public:
-    // parent 0: a top-level window titled title; otherwise a child window of parent (as an
-    // embedded terminal is) on the same connection as parentRecorder.
-    explicit KeyRecorder(const std::string& title, int x = 0, int y = 0, KeyRecorder* parentRecorder = nullptr)
+    // A top-level window titled title; with parentRecorder, a child window of that recorder's
+    // window on its connection; with foreignParent, a child of another program's window (as an
+    // embedded terminal is) on a connection of its own.
+    explicit KeyRecorder(const std::string& title, int x = 0, int y = 0, KeyRecorder* parentRecorder = nullptr,
+                         Window foreignParent = 0)
     {
         std::setlocale(LC_ALL, "C.UTF-8");
         XSetLocaleModifiers("@im=none");
         ownsDisplay = parentRecorder == nullptr;
         display = ownsDisplay ? XOpenDisplay(nullptr) : parentRecorder->display;
-        Window parent = ownsDisplay ? DefaultRootWindow(display) : parentRecorder->window;
+        Window parent = !ownsDisplay ? parentRecorder->window : foreignParent ? foreignParent : DefaultRootWindow(display);
         window = XCreateSimpleWindow(display, parent, x, y, 200, 100, 0, 0, 0xFFFFFF);
         XSelectInput(display, window, KeyPressMask | KeyReleaseMask | StructureNotifyMask | FocusChangeMask);
         XStoreName(display, window, title.c_str());

@@ -2,11 +2,13 @@
 // keymap, so characters bound to spare keycodes and a changed layout must reach it as well.
 #include "support/GuiTest.h"
 
+#include "session/keys/KeyRecorder.h"
 #include "session/keys/KeySender.h"
 
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 #include <wx/frame.h>
+#include <wx/panel.h>
 #include <wx/textctrl.h>
 
 #include <cstdlib>
@@ -61,4 +63,38 @@ TEST(KeySenderInToolkitWindow, AppActivateFindsAToolkitFrameByItsTitle)
     sender.SendKeys("{APPACTIVATE first frame}one", false);
     EXPECT_TRUE(WaitFor([&] { return first.text->GetValue() == "one"; }));
     EXPECT_EQ(second.text->GetValue(), "");
+}
+
+// As a terminal tab holds PuTTY: another program's window inside a panel of our frame. Activating
+// it must give it the keys even when another window had the focus and a window manager runs.
+TEST(KeySenderInToolkitWindow, AnEmbeddedForeignWindowGetsTheKeysAfterActivation)
+{
+    auto platform = CreateSystemKeyPlatform();
+    KeySender sender(platform.get());
+    TypingFrame other("Shellyard other frame");
+    wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "Shellyard with terminals", wxPoint(0, 250), wxSize(500, 300));
+    wxPanel* tab = new wxPanel(frame);
+    frame->Show();
+    ASSERT_TRUE(WaitFor([&] { return frame->IsShownOnScreen() && gtk_widget_get_realized(tab->GetHandle()); }));
+    GdkWindow* tabWindow = gtk_widget_get_window(tab->GetHandle());
+    gdk_window_ensure_native(tabWindow);
+    gdk_display_sync(gdk_window_get_display(tabWindow));  // the panel's window exists on the server
+    KeyRecorder terminal("terminal", 0, 0, nullptr, GDK_WINDOW_XID(tabWindow));
+
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(ActivateWindow(*platform, other.Window()));
+        other.text->Clear();
+        terminal.Clear();
+        ASSERT_TRUE(ActivateWindow(*platform, terminal.window));
+        sender.SendKeys("echo hi{ENTER}", false);
+        EXPECT_TRUE(WaitFor([&] {
+            terminal.Drain();
+            return terminal.text.size() >= 8;
+        }));
+        EXPECT_EQ(terminal.text, "echo hi\r") << "round " << round;
+        PumpEvents();
+        EXPECT_EQ(other.text->GetValue(), "");
+    }
+    frame->Destroy();
+    PumpEvents();
 }
