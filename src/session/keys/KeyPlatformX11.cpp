@@ -147,6 +147,9 @@ const std::vector<uint8_t>& LoanableVks()
     return vks;
 }
 
+// How long a spare keycode stays bound after its last key: time for the target window to read it.
+constexpr std::chrono::milliseconds SpareKeyGrace(500);
+
 // How to produce one keysym: the key, and the modifier keys held around it.
 struct KeyStroke {
     KeyCode keycode = 0;
@@ -166,9 +169,18 @@ public:
     ~KeyPlatformX11() override
     {
         ReleaseAll();
+        // Keys typed just now through spare keycodes may not have been read yet (the program may
+        // be closing right after a broadcast): give their readers the same half second first.
+        XSync(display, False);
         std::vector<KeyCode> bound;
-        for (auto& binding : bindings)
+        auto lastUse = std::chrono::steady_clock::time_point();
+        for (auto& binding : bindings) {
             bound.push_back(binding.first);
+            lastUse = std::max(lastUse, binding.second.lastUse);
+        }
+        auto settled = lastUse + SpareKeyGrace;
+        if (!bound.empty() && settled > std::chrono::steady_clock::now())
+            std::this_thread::sleep_until(settled);
         for (KeyCode keycode : bound)
             Unbind(keycode);
         XSync(display, False);
@@ -197,7 +209,7 @@ public:
         auto now = std::chrono::steady_clock::now();
         std::vector<KeyCode> stale;
         for (auto& [keycode, binding] : bindings)
-            if (binding.lastRun < run && now - binding.lastUse > std::chrono::milliseconds(500))
+            if (binding.lastRun < run && now - binding.lastUse > SpareKeyGrace)
                 stale.push_back(keycode);
         for (KeyCode keycode : stale)
             Unbind(keycode);
