@@ -584,7 +584,6 @@ private:
     }
 
     // Binds sym to a keycode that no key of the layout uses (reusing our own binding of it).
-    // Keycodes bound in an earlier run are taken back first when none is free.
     bool BindSpare(KeySym sym, KeyCode& keycode)
     {
         for (auto& [kc, binding] : bindings)
@@ -600,13 +599,18 @@ private:
                 break;
             }
         if (!chosen) {
+            // All spare keycodes are taken: rebind the one used longest ago, once the window
+            // that received its last key has had time to read it, so no character is lost.
+            auto oldest = std::chrono::steady_clock::time_point::max();
             for (auto& [kc, binding] : bindings)
-                if (binding.lastRun < run && !IsDown(kc)) {
+                if (!IsDown(kc) && binding.lastUse < oldest) {
+                    oldest = binding.lastUse;
                     chosen = kc;
-                    break;
                 }
             if (!chosen)
                 return false;
+            XSync(display, False);
+            std::this_thread::sleep_until(oldest + SpareKeyGrace);
             Forget(chosen);
         }
         ErrorTrap trap(display);

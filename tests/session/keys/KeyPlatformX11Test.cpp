@@ -9,6 +9,7 @@
 #include <X11/keysym.h>
 
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
@@ -98,6 +99,25 @@ TEST_F(KeyPlatformX11Test, CharactersOutsideTheLayoutArriveThroughASpareKeyAndTh
     platform.reset();
     recorder.Drain();
     EXPECT_EQ(keymap(), before);
+}
+
+// More distinct characters than the server has spare keycodes (a Greek and a Cyrillic alphabet on
+// a US layout): keycodes are reused, and not one character is lost or changed. The window reads
+// its keys on a thread of its own, as a terminal in another process does while the run goes on.
+TEST_F(KeyPlatformX11Test, MoreForeignCharactersThanSpareKeycodesAllArrive)
+{
+    KeyRecorder recorder("Shellyard alphabets");
+    std::string text = "\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4\xCE\xB5\xCE\xB6\xCE\xB7\xCE\xB8\xCE\xB9\xCE\xBA\xCE\xBB\xCE\xBC"
+                       "\xCE\xBD\xCE\xBE\xCE\xBF\xCF\x80\xCF\x81\xCF\x83\xCF\x84\xCF\x85\xCF\x86\xCF\x87\xCF\x88\xCF\x89"
+                       " \xD0\xB0\xD0\xB1\xD0\xB2\xD0\xB3\xD0\xB4\xD0\xB5\xD0\xB6\xD0\xB7\xD0\xB8\xD0\xBA\xD0\xBB\xD0\xBC"
+                       " \xCE\xB1\xD0\xB0\xCE\xB2\xD0\xB1";
+    ASSERT_TRUE(ActivateWindow(*platform, recorder.window));
+    recorder.Clear();
+    std::thread reader([&] { recorder.WaitForText(text, std::chrono::seconds(30)); });
+    EXPECT_TRUE(sender.SendKeys(text, false));
+    reader.join();
+    EXPECT_EQ(recorder.text, text);
+    EXPECT_EQ(recorder.KeysDown(), std::vector<int>{});
 }
 
 TEST_F(KeyPlatformX11Test, NamedKeysArriveAsThoseKeys)
