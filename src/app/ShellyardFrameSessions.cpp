@@ -10,7 +10,9 @@
 #include "session/TerminalWindow.h"
 #include "storage/SiteStore.h"
 
+#include <wx/evtloop.h>
 #include <wx/filename.h>
+#include <wx/stopwatch.h>
 #include <wx/log.h>
 #include <wx/msgdlg.h>
 #include <wx/utils.h>
@@ -132,6 +134,19 @@ void ShellyardFrame::SendToAllSessions(wxString text)
     const size_t count = notebook->GetPageCount();
     const int selected = notebook->GetSelection();
     bool typed = false;
+    // Activating the first terminal raises this window; a window manager would then hand the focus
+    // to the frame after the terminal took it, and the first session's keys would go astray. So the
+    // frame is made the active window first.
+    if (!IsActive()) {
+        Raise();
+        wxStopWatch waited;
+        while (!IsActive() && waited.Time() < 1000) {
+            wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+            if (loop && !loop->IsYielding())
+                loop->YieldFor(wxEVT_CATEGORY_UI | wxEVT_CATEGORY_TIMER);
+            wxMilliSleep(5);
+        }
+    }
     for (size_t i = 0; i < count && i < notebook->GetPageCount(); ++i) {
         auto* page = dynamic_cast<ShellyardConnPanel*>(notebook->GetPage(i));
         // A session whose PuTTY has gone has no window to take the keys; they would land in
@@ -142,7 +157,12 @@ void ShellyardFrame::SendToAllSessions(wxString text)
         notebook->SetSelection(i);
         if (!page->WaitUntilTerminalShown())
             continue;
-        ActivateWindow(*keyPlatform, page->GetTerminalWindow());
+        // With the frame already in front only the focus moves: asking a window manager to activate
+        // the active frame again makes it refocus the frame later, in the middle of the typing.
+        if (IsActive())
+            keyPlatform->SetFocus(page->GetTerminalWindow());
+        else
+            ActivateWindow(*keyPlatform, page->GetTerminalWindow());
         keySender.SendKeys(script, false);
         typed = true;
     }
@@ -161,7 +181,7 @@ void ShellyardFrame::OnPuttyConfiguration(wxCommandEvent& event)
         ShowPuttyFailure();
         return;
     }
-    process->LetRun();
+    process->EndWith(this);
 }
 
 void ShellyardFrame::OnPageClose(wxAuiNotebookEvent& event)

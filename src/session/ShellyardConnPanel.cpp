@@ -9,6 +9,8 @@
 namespace {
 // Time PuTTY gets to end by itself after its window went with the tab.
 const std::chrono::milliseconds kExitGrace(1500);
+// Quiet time after the last resize of the tab before its size is given to the terminal once more.
+const int kSizeSettleMilliseconds = 150;
 }  // namespace
 
 ShellyardConnPanel::ShellyardConnPanel(wxWindow* parent)
@@ -16,14 +18,18 @@ ShellyardConnPanel::ShellyardConnPanel(wxWindow* parent)
       frame(wxGetTopLevelParent(parent))
 {
     Bind(wxEVT_SHOW, &ShellyardConnPanel::OnShown, this);
+    sizeSettleTimer.SetOwner(this);
+    Bind(wxEVT_TIMER, &ShellyardConnPanel::OnSizeSettled, this);
     if (frame) {
         frame->Bind(wxEVT_ACTIVATE, &ShellyardConnPanel::OnFrameActivate, this);
         frame->Bind(wxEVT_CHILD_FOCUS, &ShellyardConnPanel::OnFrameChildFocus, this);
     }
+    focusWatch = TerminalWindow::WatchWindowManagerFocus([this] { OnWindowManagerFocus(); });
 }
 
 ShellyardConnPanel::~ShellyardConnPanel()
 {
+    TerminalWindow::UnwatchWindowManagerFocus(focusWatch);
     if (frame) {
         frame->Unbind(wxEVT_ACTIVATE, &ShellyardConnPanel::OnFrameActivate, this);
         frame->Unbind(wxEVT_CHILD_FOCUS, &ShellyardConnPanel::OnFrameChildFocus, this);
@@ -103,8 +109,20 @@ void ShellyardConnPanel::OnSize(wxSizeEvent& event)
     if (terminalWindow) {
         wxSize size = TerminalSize();
         TerminalWindow::Resize(terminalWindow, size.x, size.y);
+        // PuTTY answers a resize by fitting itself to whole character cells, and during a burst of
+        // resizes (full screen, dragging the frame) its answer to an early size can arrive after a
+        // later one and shrink it back. Once the tab is quiet its final size is given once more.
+        sizeSettleTimer.StartOnce(kSizeSettleMilliseconds);
     }
     event.Skip();
+}
+
+void ShellyardConnPanel::OnSizeSettled(wxTimerEvent&)
+{
+    if (terminalWindow) {
+        wxSize size = TerminalSize();
+        TerminalWindow::Resize(terminalWindow, size.x, size.y);
+    }
 }
 
 void ShellyardConnPanel::OnShown(wxShowEvent& event)
@@ -122,6 +140,14 @@ void ShellyardConnPanel::OnFrameActivate(wxActivateEvent& event)
     if (event.GetActive())
         FocusTerminalUnlessBusyElsewhere();
     event.Skip();
+}
+
+void ShellyardConnPanel::OnWindowManagerFocus()
+{
+    // A click into the terminal made the window manager focus the frame: the terminal under the
+    // pointer takes the keys back once the toolkit has handled the manager's message.
+    if (terminalWindow && IsShownOnScreen() && TerminalWindow::PointerInside(terminalWindow))
+        CallAfter(&ShellyardConnPanel::FocusTerminal);
 }
 
 void ShellyardConnPanel::OnFrameChildFocus(wxChildFocusEvent& event)

@@ -6,6 +6,8 @@
 #include "session/TerminalWindow.h"
 #include "session/keys/KeyPlatform.h"
 
+#include <wx/timer.h>
+
 class TerminalProcess;
 class wxActivateEvent;
 class wxChildFocusEvent;
@@ -41,8 +43,12 @@ private:
     void OnShown(wxShowEvent& event);
     void OnFrameActivate(wxActivateEvent& event);
     void OnFrameChildFocus(wxChildFocusEvent& event);
+    void OnSizeSettled(wxTimerEvent& event);
+    void OnWindowManagerFocus();
 
     NativeWindow terminalWindow = 0;
     TerminalProcess* terminalProcess = nullptr;
     wxWindow* frame = nullptr;  // our top-level window, whose focus events we follow
+    wxTimer sizeSettleTimer;
+    int focusWatch = 0;
 };

@@ -4,6 +4,8 @@
 
 #include <map>
 #include <wx/evtloop.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
 #include <wx/utils.h>
 
 namespace {
@@ -37,6 +39,23 @@ void KeepEventsFlowing()
     wxMilliSleep(10);
 }
 
+// Whether location names a program the system can start. The toolkit only learns after the fact
+// (in the child) that a program could not be started; checking first gives the user an answer now.
+bool IsStartable(const std::string& location)
+{
+    if (location.empty())
+        return false;
+    wxString path = wxString::FromUTF8(location.c_str());
+    if (!path.Contains(wxFILE_SEP_PATH)) {
+        wxPathList searchPath;
+        searchPath.AddEnvList("PATH");
+        path = searchPath.FindAbsoluteValidPath(path);
+        if (path.empty())
+            return false;
+    }
+    return wxFileName::IsFileExecutable(path) && !wxFileName::DirExists(path);
+}
+
 }  // namespace
 
 TerminalProcess::TerminalProcess() : wxProcess(nullptr, wxID_ANY)
@@ -52,7 +71,7 @@ TerminalProcess::~TerminalProcess()
 
 TerminalProcess* TerminalProcess::Start(const TerminalArguments& arguments)
 {
-    if (arguments.Items().empty() || arguments.Items().front().empty())
+    if (arguments.Items().empty() || !IsStartable(arguments.Items().front()))
         return nullptr;
     // A non-empty environment replaces the whole one, so start from ours. PuTTY must talk X11 for
     // its window to be embedded, also inside a Wayland session.
@@ -118,6 +137,27 @@ void TerminalProcess::LetRun()
         delete this;
 }
 
+void TerminalProcess::EndWith(wxWindow* window)
+{
+    if (exited) {
+        delete this;
+        return;
+    }
+    owner = window;
+    owner->Bind(wxEVT_DESTROY, &TerminalProcess::OnOwnerDestroyed, this);
+}
+
+void TerminalProcess::OnOwnerDestroyed(wxWindowDestroyEvent& event)
+{
+    event.Skip();
+    // The event also reports the destruction of the owner's children.
+    if (event.GetEventObject() != owner)
+        return;
+    owner->Unbind(wxEVT_DESTROY, &TerminalProcess::OnOwnerDestroyed, this);
+    owner = nullptr;
+    Release(std::chrono::milliseconds(0));
+}
+
 void TerminalProcess::AskToEnd()
 {
     askedToEnd = true;
@@ -146,6 +186,11 @@ void TerminalProcess::OnTerminate(int, int)
     exited = true;
     endTimer.Stop();
     Running().askedToEnd.erase(pid);
+    if (owner) {
+        owner->Unbind(wxEVT_DESTROY, &TerminalProcess::OnOwnerDestroyed, this);
+        owner = nullptr;
+        released = true;
+    }
     if (released)
         delete this;
 }

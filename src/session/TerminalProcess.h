@@ -11,11 +11,12 @@
 #include <chrono>
 #include <wx/process.h>
 #include <wx/timer.h>
+#include <wx/window.h>
 
 class TerminalProcess : public wxProcess {
 public:
-    // Starts the program with GDK_BACKEND=x11 added to the full environment. Null when the system
-    // could not start it at all.
+    // Starts the program with GDK_BACKEND=x11 added to the full environment. Null when the location
+    // names no program that can be started (missing, a folder, not executable) or the start failed.
     static TerminalProcess* Start(const TerminalArguments& arguments);
 
     // Waits for the program's terminal window while keeping the application's events flowing and
@@ -30,9 +31,11 @@ public:
     // The holder lets go. A program still running is asked to end after grace and killed a second
     // after that; with grace zero it is asked at once.
     void Release(std::chrono::milliseconds grace);
-    // The holder lets go but the program may run on (PuTTY's own configuration window); it is
-    // still ended when Shellyard ends.
+    // Nobody holds the program any more, which may run on; it is still ended when Shellyard ends.
     void LetRun();
+    // Nobody holds the program (PuTTY's own configuration window): it runs on as long as owner
+    // lives and is ended like a released one when owner is destroyed.
+    void EndWith(wxWindow* owner);
 
     long Pid() const { return pid; }
     bool HasExited() const { return exited; }
@@ -46,10 +49,12 @@ private:
     void OnTerminate(int pid, int status) override;
     void AskToEnd();
     void OnEndTimer(wxTimerEvent& event);
+    void OnOwnerDestroyed(wxWindowDestroyEvent& event);
 
     long pid = 0;
     bool exited = false;
     bool released = false;
     bool askedToEnd = false;
     wxTimer endTimer;
+    wxWindow* owner = nullptr;
 };

@@ -38,6 +38,15 @@ void Resize(NativeWindow terminal, int width, int height);
 // top-level frame on every click, so the page takes it back).
 void Focus(NativeWindow terminal);
 
+// Calls handler each time a window manager hands the keyboard focus to one of our top-level windows
+// (it does on every click into a window, into an embedded terminal too, and then the focus goes to
+// the frame instead of the terminal under the pointer). Returns a token for Unwatch; 0 where the
+// system needs no such help.
+int WatchWindowManagerFocus(const std::function<void()>& handler);
+void UnwatchWindowManagerFocus(int token);
+// True when the mouse pointer is over window.
+bool PointerInside(NativeWindow window);
+
 // True when the window is on screen (mapped, with all its ancestors); first waits until the server
 // has handled everything we asked of it, so that a page just brought to the front counts.
 bool IsOnScreen(NativeWindow window);

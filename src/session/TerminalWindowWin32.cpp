@@ -84,6 +84,22 @@ void Focus(NativeWindow terminal)
     SetFocus(child);
 }
 
+int WatchWindowManagerFocus(const std::function<void()>&)
+{
+    return 0;  // a click into a child window focuses that window
+}
+
+void UnwatchWindowManagerFocus(int)
+{
+}
+
+bool PointerInside(NativeWindow window)
+{
+    POINT point;
+    RECT rect;
+    return GetCursorPos(&point) && GetWindowRect(Handle(window), &rect) && PtInRect(&rect, point);
+}
+
 bool IsOnScreen(NativeWindow window)
 {
     return IsWindowVisible(Handle(window)) != FALSE;

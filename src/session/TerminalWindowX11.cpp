@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <map>
 #include <strings.h>
 #include <thread>
 
@@ -14,6 +15,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XInput2.h>
 
 namespace {
 
@@ -129,6 +131,37 @@ bool ParentAndState(Display* display, Window window, Window& parent, int& mapSta
     return true;
 }
 
+// Handlers told when a window manager hands the focus to one of our windows. The manager asks GTK
+// (WM_TAKE_FOCUS) and GTK moves the focus to its own focus window inside the frame; that arrives as
+// focus coming from outside or from the frame itself. GTK takes focus events through the input
+// extension, so that is where we look. Handlers run before GTK has seen the event and must act later.
+std::map<int, std::function<void()>>& FocusWatchers()
+{
+    static std::map<int, std::function<void()>> watchers;
+    return watchers;
+}
+
+int inputExtension = -1;
+
+GdkFilterReturn WatchFocusFromOutside(GdkXEvent* xevent, GdkEvent*, gpointer)
+{
+    XEvent* event = static_cast<XEvent*>(xevent);
+    if (event->type != GenericEvent || event->xcookie.extension != inputExtension || FocusWatchers().empty())
+        return GDK_FILTER_CONTINUE;
+    if (event->xcookie.evtype != XI_FocusIn || !event->xcookie.data)
+        return GDK_FILTER_CONTINUE;
+    const XIFocusInEvent* focus = static_cast<const XIFocusInEvent*>(event->xcookie.data);
+    // Focus that comes back from a window inside ours (detail Inferior) is our own doing: a field
+    // of ours took it from a terminal.
+    if (focus->mode != XINotifyNormal || (focus->detail != XINotifyNonlinear &&
+                                          focus->detail != XINotifyNonlinearVirtual && focus->detail != XINotifyAncestor))
+        return GDK_FILTER_CONTINUE;
+    auto watchers = FocusWatchers();  // a handler may unwatch itself
+    for (auto& entry : watchers)
+        entry.second();
+    return GDK_FILTER_CONTINUE;
+}
+
 unsigned int Dimension(int value)
 {
     return value > 0 ? static_cast<unsigned int>(value) : 1u;
@@ -232,6 +265,44 @@ void Focus(NativeWindow terminal)
         attributes.map_state == IsViewable)
         XSetInputFocus(display, static_cast<Window>(terminal), RevertToParent, CurrentTime);
     XFlush(display);
+}
+
+int WatchWindowManagerFocus(const std::function<void()>& handler)
+{
+    if (!GdkXDisplay())
+        return 0;
+    static int lastToken = 0;
+    static bool filterInstalled = false;
+    if (!filterInstalled) {
+        int event = 0, error = 0;
+        if (!XQueryExtension(GdkXDisplay(), "XInputExtension", &inputExtension, &event, &error))
+            return 0;
+        gdk_window_add_filter(nullptr, WatchFocusFromOutside, nullptr);
+        filterInstalled = true;
+    }
+    FocusWatchers()[++lastToken] = handler;
+    return lastToken;
+}
+
+void UnwatchWindowManagerFocus(int token)
+{
+    FocusWatchers().erase(token);
+}
+
+bool PointerInside(NativeWindow window)
+{
+    Display* display = GdkXDisplay();
+    if (!display || !window)
+        return false;
+    ErrorTrap trap;
+    Window root = None, child = None;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int mask = 0;
+    XWindowAttributes attributes;
+    bool known = XGetWindowAttributes(display, static_cast<Window>(window), &attributes) &&
+                 XQueryPointer(display, static_cast<Window>(window), &root, &child, &rootX, &rootY, &x, &y, &mask);
+    return trap.Succeeded() && known && attributes.map_state == IsViewable && x >= 0 && y >= 0 &&
+           x < attributes.width && y < attributes.height;
 }
 
 bool IsOnScreen(NativeWindow window)

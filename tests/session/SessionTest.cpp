@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
+#include <iostream>
 #include <set>
 #include <signal.h>
 #include <sstream>
@@ -47,13 +48,6 @@ std::string Shell(const std::string& command)
         pclose(pipe);
     }
     return output;
-}
-
-std::string Trimmed(std::string text)
-{
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
-        text.pop_back();
-    return text;
 }
 
 // Processes whose parent is this test, zombies included: whatever the program started and did not
@@ -90,6 +84,13 @@ std::vector<long> ChildProcesses()
 std::string CommandLineOf(long pid)
 {
     return ReadFile("/proc/" + std::to_string(pid) + "/cmdline");
+}
+
+std::string Trimmed(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
 }
 
 bool ProcessExists(long pid)
@@ -157,6 +158,9 @@ protected:
         DestroyFrame();
         EXPECT_TRUE(WaitFor([] { return ChildProcesses().empty(); }, 5s))
             << ChildProcesses().size() << " started processes left";
+        // Every session the test opened is closed on the server too, before the next test counts.
+        if (!user.empty())
+            EXPECT_TRUE(WaitFor([&] { return LoginShells() == 0; }, 10s)) << LoginShells() << " sessions still open";
         TerminalProcess::SetWindowDeadline(10s);
         FrameFixture::TearDown();
     }
@@ -222,7 +226,6 @@ TEST_F(SessionTest, QuickLoginToStoredSiteEmbedsALoggedInTerminal)
     if (Env("SHELLYARD_TEST_SSH_PORT22") != "1")
         GTEST_SKIP() << "Quick Login uses port 22, which the test server holds only in a private network namespace";
     Start({Site("127.0.0.1", "22")});
-    int shellsBefore = LoginShells();
 
     HostField()->SetValue("127.0.0.1");
     ProtocolChoice()->SetSelection(0);
@@ -241,10 +244,13 @@ TEST_F(SessionTest, QuickLoginToStoredSiteEmbedsALoggedInTerminal)
     ASSERT_NE(page->GetTerminalProcess(), nullptr);
     EXPECT_EQ(TerminalWindow::ProcessOf(terminal), page->GetTerminalProcess()->Pid());
     EXPECT_TRUE(WaitFor([&] { return FillsTab(terminal, page); }));
+    int width = 0, height = 0;
 
     // It follows the tab when the main window changes size.
     frame->SetSize(wxSize(900, 640));
-    EXPECT_TRUE(WaitFor([&] { return FillsTab(terminal, page) && page->TerminalSize().x < 800; }));
+    EXPECT_TRUE(WaitFor([&] { return FillsTab(terminal, page) && page->TerminalSize().x < 800; }))
+        << "tab " << page->TerminalSize().x << "x" << page->TerminalSize().y << ", terminal "
+        << (TerminalWindow::SizeOf(terminal, width, height), width) << "x" << height;
 
     // Port 22 from Quick Login, login from the stored site.
     std::string cmdline = CommandLineOf(page->GetTerminalProcess()->Pid());
@@ -252,7 +258,7 @@ TEST_F(SessionTest, QuickLoginToStoredSiteEmbedsALoggedInTerminal)
                            '\0' + "127.0.0.1" + '\0' + "-P" + '\0' + "22" + '\0' + "-l" + '\0' + user + '\0' + "-pw" +
                            '\0' + password + '\0';
     EXPECT_EQ(cmdline, expected);
-    EXPECT_TRUE(WaitFor([&] { return LoginShells() == shellsBefore + 1; })) << "PuTTY did not log in by itself";
+    EXPECT_TRUE(WaitFor([&] { return LoginShells() == 1; })) << "PuTTY did not log in by itself";
 
     // The password never reaches the log.
     EXPECT_EQ(ReadFile(workDir + "/Shellyard.txt").find(password), std::string::npos);
@@ -260,4 +266,431 @@ TEST_F(SessionTest, QuickLoginToStoredSiteEmbedsALoggedInTerminal)
     // A command typed through the keystroke engine runs on the server.
     Broadcast("echo quick login works > sy-quick.txt");
     EXPECT_TRUE(WaitForServerFile("sy-quick.txt", "quick login works\n"));
+}
+
+TEST_F(SessionTest, StoredSiteArgumentsArriveIntactFromALocationWithABlank)
+{
+    // A site with a user but no password: no auto-login, so no -l and no -pw.
+    Start({Site("only user", port, false)});
+    std::string folder = root + "/my putty";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    ASSERT_EQ(symlink("/usr/bin/putty", (folder + "/putty").c_str()), 0);
+    AppConfig::Instance().WritePuttyPath(wxString::FromUTF8((folder + "/putty").c_str()));
+    AppConfig::Instance().WritePlinkPath("/usr/bin/plink");
+
+    ShellyardConnPanel* page = ConnectStored("only user");
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(Notebook()->GetPageText(0), "only user");
+    std::string expected = folder + "/putty" + '\0' + "-load" + '\0' + "Default Settings" + '\0' + "-ssh" + '\0' +
+                           "127.0.0.1" + '\0' + "-P" + '\0' + port + '\0';
+    EXPECT_EQ(CommandLineOf(page->GetTerminalProcess()->Pid()), expected);
+    EXPECT_EQ(TerminalWindow::ParentOf(page->GetTerminalWindow()), PageWindow(page));
+}
+
+// ---- Failed launches ---------------------------------------------------------------------------
+
+TEST_F(SessionTest, PuttyThatDoesNotShowAWindowGetsTheMessageAndTheOptions)
+{
+    Start();
+    std::string neverShows = root + "/never-shows-a-window";
+    WriteFile(neverShows, "#!/bin/sh\nexec sleep 60\n");
+    chmod(neverShows.c_str(), 0755);
+    std::string notExecutable = root + "/not-executable";
+    WriteFile(notExecutable, "#!/bin/sh\nexit 0\n");
+
+    struct Case {
+        std::string location;
+        std::chrono::milliseconds deadline;  // how long the program waits for a window
+        std::chrono::milliseconds answerWithin;
+    };
+    const Case cases[] = {
+        {root + "/no such folder/putty", 10s, 1s},
+        {"/bin/false", 10s, 1s},
+        {notExecutable, 10s, 1s},
+        {root, 10s, 1s},  // a folder
+        {neverShows, 600ms, 3s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.location);
+        AppConfig::Instance().WritePuttyPath(wxString::FromUTF8(c.location.c_str()));
+        AppConfig::Instance().WritePlinkPath("/usr/bin/plink");
+        TerminalProcess::SetWindowDeadline(c.deadline);
+
+        auto started = std::chrono::steady_clock::now();
+        std::chrono::steady_clock::duration answeredAfter{};
+        ModalScript::Get().ExpectDialog<wxMessageDialog>("the failure message", [&](wxMessageDialog* box) {
+            answeredAfter = std::chrono::steady_clock::now() - started;
+            EXPECT_EQ(box->GetMessage(), kFailureMessage);
+            EXPECT_EQ(box->GetCaption(), "Shellyard");
+            EXPECT_EQ(box->GetMessageDialogStyle() & (wxOK | wxICON_INFORMATION), wxOK | wxICON_INFORMATION);
+            // No process of the failed start is left when the user reads this.
+            EXPECT_TRUE(WaitFor([] { return ChildProcesses().empty(); }, 3s));
+            return wxID_OK;
+        });
+        ModalScript::Get().ExpectDialog<wxDialog>("the options dialog", [](wxDialog* dialog) {
+            EXPECT_EQ(dialog->GetTitle(), "Shellyard Options");
+            return wxID_CANCEL;
+        });
+        HostField()->SetValue("127.0.0.1");
+        Click(LoginButton());
+        ModalScript::Get().Verify();
+
+        EXPECT_EQ(Notebook()->GetPageCount(), 0u);
+        EXPECT_LT(answeredAfter, c.answerWithin);
+        EXPECT_EQ(TerminalProcess::RunningCount(), 0u);
+    }
+}
+
+TEST_F(SessionTest, PuttyConfigurationStartsPuttyOutsideTheNotebook)
+{
+    Start();
+    FrameInspector::Command(frame, FrameInspector::PuttyConfigurationId(frame));
+    std::vector<long> started;
+    ASSERT_TRUE(WaitFor([&] { return (started = ChildProcesses()).size() == 1; }));
+    NativeWindow window = 0;
+    ASSERT_TRUE(WaitFor([&] { return (window = TerminalWindow::Find(started[0])) != 0; }));
+    EXPECT_EQ(Notebook()->GetPageCount(), 0u);
+    EXPECT_EQ(CommandLineOf(started[0]), std::string("/usr/bin/putty") + '\0');
+    // Quitting the program (TearDown) ends it too.
+}
+
+TEST_F(SessionTest, PuttyConfigurationFromAMissingLocationSaysSo)
+{
+    Start();
+    AppConfig::Instance().WritePuttyPath(wxString::FromUTF8((root + "/gone/putty").c_str()));
+    AppConfig::Instance().WritePlinkPath("/usr/bin/plink");
+    FrameInspector::SetCurrentSite(frame, {"x", "127.0.0.1", "ssh", "", "", "1"});
+    // The location is read at connections and start-up; this one comes from a failed connection.
+    ModalScript::Get().ExpectMessage(kFailureMessage, "Shellyard", wxOK | wxICON_INFORMATION, wxID_OK);
+    ModalScript::Get().ExpectDialog<wxDialog>("the options dialog", [](wxDialog*) { return wxID_CANCEL; });
+    frame->ConnectSite();
+    ModalScript::Get().ExpectMessage(kFailureMessage, "Shellyard", wxOK | wxICON_INFORMATION, wxID_OK);
+    FrameInspector::Command(frame, FrameInspector::PuttyConfigurationId(frame));
+    ModalScript::Get().Verify();
+    EXPECT_TRUE(ChildProcesses().empty());
+}
+
+// ---- Several sessions --------------------------------------------------------------------------
+
+TEST_F(SessionTest, QuickLoginsBackToBackEachEmbedTheirOwnPutty)
+{
+    if (Env("SHELLYARD_TEST_SSH_PORT22") != "1")
+        GTEST_SKIP() << "Quick Login uses port 22, which the test server holds only in a private network namespace";
+    Start({Site("127.0.0.1", "22")});
+    frame->QuickConnect("127.0.0.1", "ssh");
+    frame->QuickConnect("127.0.0.1", "ssh");
+    ASSERT_EQ(Notebook()->GetPageCount(), 2u);
+    std::set<long> pids;
+    for (size_t i = 0; i < 2; ++i) {
+        auto* page = dynamic_cast<ShellyardConnPanel*>(Notebook()->GetPage(i));
+        ASSERT_NE(page, nullptr);
+        long pid = page->GetTerminalProcess()->Pid();
+        EXPECT_EQ(TerminalWindow::ProcessOf(page->GetTerminalWindow()), pid) << "tab " << i;
+        EXPECT_EQ(TerminalWindow::ParentOf(page->GetTerminalWindow()), PageWindow(page)) << "tab " << i;
+        pids.insert(pid);
+    }
+    EXPECT_EQ(pids.size(), 2u);
+    EXPECT_EQ(Notebook()->GetSelection(), 1);
+}
+
+namespace {
+// The local port of the SSH connection a PuTTY process holds, as the server sees it in
+// SSH_CLIENT ("127.0.0.1 <port> <server port>").
+std::string ClientPortOf(long pid)
+{
+    std::istringstream lines(Shell("ss -tnpH state established"));
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.find("pid=" + std::to_string(pid) + ",") == std::string::npos)
+            continue;
+        std::istringstream fields(line);
+        std::string recv, send, local;
+        fields >> recv >> send >> local;
+        return local.substr(local.rfind(':') + 1);
+    }
+    return "";
+}
+}  // namespace
+
+// Every terminal tab gets the command exactly once per send, and nothing else does. (Each session
+// runs it on its own schedule, so the server sees no fixed order across sessions; each session's
+// own file tells which tab it came from.)
+TEST_F(SessionTest, MultiCommandSenderTypesIntoEveryTerminalTab)
+{
+    Start({Site("one", port), Site("two", port), Site("three", port)});
+    std::vector<ShellyardConnPanel*> pages;
+    for (const char* name : {"one", "two", "three"}) {
+        pages.push_back(ConnectStored(name));
+        ASSERT_NE(pages.back(), nullptr) << name;
+    }
+    // A page of another kind sits between the terminals and is passed over.
+    wxPanel* other = new wxPanel(Notebook());
+    Notebook()->InsertPage(1, other, "other", false);
+    Notebook()->SetSelection(1);
+    ASSERT_TRUE(WaitFor([&] { return LoginShells() == 3; }, 15s));
+
+    std::vector<std::string> lines;  // what each tab's session prints for $SSH_CLIENT
+    for (ShellyardConnPanel* page : pages) {
+        std::string clientPort = ClientPortOf(page->GetTerminalProcess()->Pid());
+        ASSERT_FALSE(clientPort.empty());
+        lines.push_back("127.0.0.1 " + clientPort + " " + port + "\n");
+    }
+    auto sessionFile = [&](const std::string& line) {
+        return "sy-tab-" + line.substr(10, line.find(' ', 10) - 10) + ".txt";
+    };
+    auto eachTabHas = [&](int times) {
+        for (const std::string& line : lines) {
+            std::string expected;
+            for (int i = 0; i < times; ++i)
+                expected += line;
+            if (ServerFile(sessionFile(line)) != expected)
+                return false;
+        }
+        return Trimmed(Shell("ls '" + home + "' | grep -c '^sy-tab-'")) == "3";
+    };
+    auto report = [&] {
+        std::string text;
+        for (const std::string& line : lines)
+            text += sessionFile(line) + ": [" + ServerFile(sessionFile(line)) + "] ";
+        return text;
+    };
+
+    // The port of the session's own connection names its file. Parentheses are grouping marks in a
+    // keystroke script; the user writes them as key names.
+    const wxString command =
+        "echo $SSH_CLIENT >> sy-tab-${LEFTPAREN}echo $SSH_CLIENT | cut -d' ' -f2{RIGHTPAREN}.txt";
+    CommandField()->SetValue(command);
+    PressEnter(CommandField());
+    EXPECT_TRUE(WaitFor([&] { return eachTabHas(1); })) << report();
+    EXPECT_EQ(Notebook()->GetSelection(), 1) << "the page the user looked at stays in front";
+
+    // The button sends the same text again; the field keeps it.
+    Click(SendButton());
+    EXPECT_TRUE(WaitFor([&] { return eachTabHas(2); })) << report();
+    EXPECT_EQ(CommandField()->GetValue(), command);
+}
+
+TEST_F(SessionTest, EmptyFieldsAreRefused)
+{
+    Start();
+    CommandField()->Clear();
+    ModalScript::Get().ExpectMessage("No command to be executed!", wxMessageBoxCaptionStr, wxOK, wxID_OK);
+    Click(SendButton());
+    ModalScript::Get().ExpectMessage("No command to be executed!", wxMessageBoxCaptionStr, wxOK, wxID_OK);
+    PressEnter(CommandField());
+    HostField()->Clear();
+    ModalScript::Get().ExpectMessage("No Host to be loggin!", wxMessageBoxCaptionStr, wxOK, wxID_OK);
+    Click(LoginButton());
+    ModalScript::Get().Verify();
+    EXPECT_EQ(Notebook()->GetPageCount(), 0u);
+    EXPECT_TRUE(ChildProcesses().empty());
+}
+
+TEST_F(SessionTest, SessionThatEndedIsPassedOverByTheSender)
+{
+    Start({Site("one", port), Site("two", port)});
+    ShellyardConnPanel* ended = ConnectStored("one");
+    ShellyardConnPanel* alive = ConnectStored("two");
+    ASSERT_TRUE(ended && alive);
+    ASSERT_TRUE(WaitFor([&] { return LoginShells() == 2; }, 15s));
+    long endedPid = ended->GetTerminalProcess()->Pid();
+    std::string aliveLine = "127.0.0.1 " + ClientPortOf(alive->GetTerminalProcess()->Pid()) + " " + port + "\n";
+
+    kill(endedPid, SIGTERM);
+    // Its tab stays, empty; the process is reaped.
+    ASSERT_TRUE(WaitFor([&] { return !ProcessExists(endedPid); }));
+    EXPECT_EQ(Notebook()->GetPageCount(), 2u);
+
+    Broadcast("echo $SSH_CLIENT >> sy-order.txt");
+    EXPECT_TRUE(WaitForServerFile("sy-order.txt", aliveLine));
+    // Nothing meant for the ended session landed in the other one.
+    WaitFor([] { return false; }, 500ms);
+    EXPECT_EQ(ServerFile("sy-order.txt"), aliveLine);
+}
+
+// ---- Host key prompt ---------------------------------------------------------------------------
+
+TEST_F(SessionTest, UnknownHostKeyPromptStaysOutsideAndLetsTheLoginGoOn)
+{
+    Start({Site("fresh", port)});
+    // A PuTTY settings folder that has never seen the server.
+    std::string previous = Env("PUTTYDIR");
+    std::string fresh = root + "/fresh-putty";
+    mkdir(fresh.c_str(), 0700);
+    setenv("PUTTYDIR", fresh.c_str(), 1);
+    ShellyardConnPanel* page = ConnectStored("fresh");
+    setenv("PUTTYDIR", previous.c_str(), 1);
+    ASSERT_NE(page, nullptr);
+    long pid = page->GetTerminalProcess()->Pid();
+    NativeWindow terminal = page->GetTerminalWindow();
+    EXPECT_EQ(TerminalWindow::ParentOf(terminal), PageWindow(page));
+
+    // The prompt is PuTTY's other window on screen; it was not embedded.
+    NativeWindow prompt = 0;
+    ASSERT_TRUE(WaitFor([&] {
+        std::istringstream ids(Shell("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null"));
+        NativeWindow id;
+        while (ids >> id) {
+            if (id != terminal)
+                prompt = id;
+        }
+        return prompt != 0;
+    })) << "no host key prompt";
+    EXPECT_NE(TerminalWindow::ParentOf(prompt), PageWindow(page));
+    EXPECT_EQ(LoginShells(), 0);
+
+    // Accepting the key lets the login go on, and PuTTY remembers the key.
+    int width = 0, height = 0;
+    ASSERT_TRUE(TerminalWindow::SizeOf(prompt, width, height));
+    // The "Accept" button sits at the bottom, left of the middle.
+    Shell("xdotool mousemove --window " + std::to_string(prompt) + " " + std::to_string(width * 41 / 100) + " " +
+          std::to_string(height - 25) + " click 1");
+    EXPECT_TRUE(WaitFor([&] { return LoginShells() == 1; }, 15s));
+    EXPECT_NE(ReadFile(fresh + "/sshhostkeys").find("@" + port + ":127.0.0.1"), std::string::npos);
+}
+
+// ---- Closing tabs and quitting -----------------------------------------------------------------
+
+namespace {
+// Clicks the close button of the notebook's active tab, as the user does.
+void ClickCloseOnActiveTab(wxAuiNotebook* notebook)
+{
+    for (wxWindow* child : notebook->GetChildren()) {
+        auto* tabs = dynamic_cast<wxAuiTabCtrl*>(child);
+        if (!tabs || !tabs->IsShown())
+            continue;
+        wxAuiNotebookEvent event(wxEVT_AUINOTEBOOK_BUTTON, tabs->GetId());
+        event.SetInt(wxAUI_BUTTON_CLOSE);
+        event.SetSelection(-1);
+        event.SetEventObject(tabs);
+        tabs->GetEventHandler()->ProcessEvent(event);
+        return;
+    }
+    ADD_FAILURE() << "no tab bar";
+}
+}  // namespace
+
+TEST_F(SessionTest, ClosingATabAsksFirstAndEndsItsPutty)
+{
+    Start({Site("one", port)});
+    ShellyardConnPanel* page = ConnectStored("one");
+    ASSERT_NE(page, nullptr);
+    long pid = page->GetTerminalProcess()->Pid();
+    const char* question = "Are you sure you want to stop loggin and close this site?";
+
+    ModalScript::Get().ExpectMessage(question, "Shellyard", wxYES_NO, wxID_NO);
+    ClickCloseOnActiveTab(Notebook());
+    ModalScript::Get().Verify();
+    EXPECT_EQ(Notebook()->GetPageCount(), 1u);
+    EXPECT_TRUE(ProcessExists(pid));
+
+    ModalScript::Get().ExpectMessage(question, "Shellyard", wxYES_NO, wxID_YES);
+    ClickCloseOnActiveTab(Notebook());
+    ModalScript::Get().Verify();
+    EXPECT_EQ(Notebook()->GetPageCount(), 0u);
+    // Gone and reaped (a zombie would still answer the signal check).
+    EXPECT_TRUE(WaitFor([&] { return !ProcessExists(pid); }, 5s));
+}
+
+TEST_F(SessionTest, QuittingEndsEveryPutty)
+{
+    Start({Site("one", port), Site("two", port), Site("three", port)});
+    std::vector<long> pids;
+    for (const char* name : {"one", "two", "three"}) {
+        ShellyardConnPanel* page = ConnectStored(name);
+        ASSERT_NE(page, nullptr);
+        pids.push_back(page->GetTerminalProcess()->Pid());
+    }
+    ASSERT_TRUE(WaitFor([&] { return LoginShells() == 3; }, 15s));
+
+    ModalScript::Get().ExpectMessage("Are you sure you want to close all loggin sites and quite?", "Shellyard",
+                                     wxYES_NO, wxID_YES);
+    FrameInspector::Command(frame, 1000);
+    ASSERT_TRUE(WaitFor([&] { return !frame; }));
+    EXPECT_TRUE(WaitFor([&] {
+        for (long pid : pids)
+            if (ProcessExists(pid))
+                return false;
+        return true;
+    }, 5s));
+    EXPECT_TRUE(WaitFor([&] { return LoginShells() == 0; }, 10s)) << "the sessions were not closed";
+}
+
+// ---- Size and keyboard -------------------------------------------------------------------------
+
+TEST_F(SessionTest, TerminalFollowsFullScreenAndBack)
+{
+    Start({Site("one", port)});
+    ShellyardConnPanel* page = ConnectStored("one");
+    ASSERT_NE(page, nullptr);
+    NativeWindow terminal = page->GetTerminalWindow();
+    ASSERT_TRUE(WaitFor([&] { return FillsTab(terminal, page); }));
+    wxSize normal = page->TerminalSize();
+
+    FrameInspector::Command(frame, FrameInspector::FullScreenId(frame));
+    int width = 0, height = 0;
+    EXPECT_TRUE(WaitFor([&] { return page->TerminalSize().y > normal.y && FillsTab(terminal, page); }))
+        << page->TerminalSize().y << " vs " << normal.y << ", terminal "
+        << (TerminalWindow::SizeOf(terminal, width, height), width) << "x" << height;
+    wxSize full = page->TerminalSize();
+    FrameInspector::Command(frame, FrameInspector::FullScreenId(frame));
+    EXPECT_TRUE(WaitFor([&] { return page->TerminalSize().y < full.y && FillsTab(terminal, page); }))
+        << page->TerminalSize().y << " vs " << normal.y << ", terminal "
+        << (TerminalWindow::SizeOf(terminal, width, height), width) << "x" << height;
+}
+
+namespace {
+// A user's click and typing, through the X server's test extension.
+void ClickAt(const wxPoint& point)
+{
+    Shell("xdotool mousemove --sync " + std::to_string(point.x) + " " + std::to_string(point.y) + " click 1");
+}
+void TypeText(const std::string& text, bool enter = true)
+{
+    Shell("xdotool type --delay 10 '" + text + "'");
+    if (enter)
+        Shell("xdotool key Return");
+}
+}  // namespace
+
+TEST_F(SessionTest, KeysGoWhereTheUserClicked)
+{
+    Start({Site("one", port), Site("two", port)});
+    ShellyardConnPanel* first = ConnectStored("one");
+    ShellyardConnPanel* second = ConnectStored("two");
+    ASSERT_TRUE(first && second);
+    ASSERT_TRUE(WaitFor([&] { return LoginShells() == 2; }, 15s));
+    std::string firstLine = "127.0.0.1 " + ClientPortOf(first->GetTerminalProcess()->Pid()) + " " + port + "\n";
+    std::string secondLine = "127.0.0.1 " + ClientPortOf(second->GetTerminalProcess()->Pid()) + " " + port + "\n";
+
+    // The newest terminal has the keys right after connecting.
+    PumpEvents();
+    TypeText("echo $SSH_CLIENT >> sy-typed.txt");
+    EXPECT_TRUE(WaitForServerFile("sy-typed.txt", secondLine)) << ServerFile("sy-typed.txt");
+
+    // A click into the Quick Login field takes the keys away from the terminal.
+    wxRect field = HostField()->GetScreenRect();
+    ClickAt(wxPoint(field.x + field.width / 2, field.y + field.height / 2));
+    // The program handles the click before the user types on.
+    ASSERT_TRUE(WaitFor([&] { return wxWindow::FindFocus() == HostField(); }));
+    PumpEvents();
+    TypeText("typed-host", false);
+    EXPECT_TRUE(WaitFor([&] { return HostField()->GetValue() == "typed-host"; })) << HostField()->GetValue();
+
+    // Back in the first tab, a click into its terminal gives it the keys.
+    Notebook()->SetSelection(0);
+    ASSERT_TRUE(WaitFor([&] { return TerminalWindow::IsOnScreen(first->GetTerminalWindow()); }));
+    wxRect terminalArea = first->GetScreenRect();
+    ClickAt(wxPoint(terminalArea.x + terminalArea.width / 2, terminalArea.y + terminalArea.height / 2));
+    // A window manager answers the click by focusing the frame; the program hands the focus on to the
+    // terminal under the pointer. Without one the keys reach it anyway (it lies under the pointer).
+    if (!Env("SHELLYARD_TEST_WM").empty()) {
+        EXPECT_TRUE(WaitFor([&] {
+            return Trimmed(Shell("xdotool getwindowfocus -f")) == std::to_string(first->GetTerminalWindow());
+        }, 3s)) << "focus on " << Shell("xdotool getwindowfocus -f");
+    }
+    PumpEvents();
+    TypeText("echo $SSH_CLIENT >> sy-typed.txt");
+    EXPECT_TRUE(WaitForServerFile("sy-typed.txt", secondLine + firstLine)) << ServerFile("sy-typed.txt");
+    EXPECT_EQ(HostField()->GetValue(), "typed-host");
 }
