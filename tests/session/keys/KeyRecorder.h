@@ -1,8 +1,12 @@
 #pragma once
 // A plain X window of the test's own, on its own connection, that records every key press it
-// receives: the text Xlib decodes for it against the current layout, and the keysyms.
+// receives: the keysym and text of each against the server's current layout, which it reads in
+// full whenever the keymap changes (as toolkits do; Xlib's own cache updates only the keys named
+// in each notice and can fall behind a burst of changes).
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <xkbcommon/xkbcommon.h>
 
 #include <chrono>
 #include <clocale>
@@ -19,8 +23,6 @@ public:
     explicit KeyRecorder(const std::string& title, int x = 0, int y = 0, KeyRecorder* parentRecorder = nullptr,
                          Window foreignParent = 0)
     {
-        std::setlocale(LC_ALL, "C.UTF-8");
-        XSetLocaleModifiers("@im=none");
         ownsDisplay = parentRecorder == nullptr;
         display = ownsDisplay ? XOpenDisplay(nullptr) : parentRecorder->display;
         Window parent = !ownsDisplay ? parentRecorder->window : foreignParent ? foreignParent : DefaultRootWindow(display);
@@ -30,9 +32,13 @@ public:
         Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
         XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(title.data()), int(title.size()));
-        im = XOpenIM(display, nullptr, nullptr, nullptr);
-        if (im)
-            ic = XCreateIC(im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, window, nullptr);
+        if (ownsDisplay) {
+            int opcode, error, major = XkbMajorVersion, minor = XkbMinorVersion;
+            XkbQueryExtension(display, &opcode, &xkbEventBase, &error, &major, &minor);
+            XkbSelectEvents(display, XkbUseCoreKbd, XkbMapNotifyMask | XkbNewKeyboardNotifyMask,
+                            XkbMapNotifyMask | XkbNewKeyboardNotifyMask);
+        }
+        LoadKeymap();
         XMapWindow(display, window);
         if (!ownsDisplay)
             parentRecorder->children.push_back(this);
@@ -40,10 +46,8 @@ public:
     }
     ~KeyRecorder()
     {
-        if (ic)
-            XDestroyIC(ic);
-        if (im)
-            XCloseIM(im);
+        if (keymap)
+            XkbFreeKeyboard(keymap, 0, True);
         XDestroyWindow(display, window);
         XSync(display, False);
         if (ownsDisplay)
@@ -110,8 +114,12 @@ private:
     void Handle(XEvent& event)
     {
         // As every X client must: a changed keymap is read afresh before the next key is decoded.
-        if (event.type == MappingNotify) {
-            XRefreshKeyboardMapping(&event.xmapping);
+        if (event.type == MappingNotify || (xkbEventBase && event.type == xkbEventBase)) {
+            if (event.type == MappingNotify)
+                XRefreshKeyboardMapping(&event.xmapping);
+            LoadKeymap();
+            for (KeyRecorder* child : children)
+                child->LoadKeymap();
             return;
         }
         KeyRecorder* target = this;
@@ -128,25 +136,27 @@ private:
         default: break;
         }
     }
+    void LoadKeymap()
+    {
+        if (keymap)
+            XkbFreeKeyboard(keymap, 0, True);
+        keymap = XkbGetMap(display, XkbKeyTypesMask | XkbKeySymsMask | XkbModifierMapMask, XkbUseCoreKbd);
+    }
     void Record(XKeyEvent& event)
     {
-        char buffer[64];
         KeySym sym = NoSymbol;
-        int length;
-        if (ic) {
-            Status status;
-            length = Xutf8LookupString(ic, &event, buffer, sizeof buffer, &sym, &status);
-            if (status != XLookupChars && status != XLookupBoth)
-                length = 0;
-        } else {
-            length = XLookupString(&event, buffer, sizeof buffer, &sym, nullptr);
-        }
+        unsigned consumed = 0;
+        if (keymap)
+            XkbTranslateKeyCode(keymap, KeyCode(event.keycode), event.state, &consumed, &sym);
         keys.push_back(sym);
-        text.append(buffer, length > 0 ? size_t(length) : 0);
+        char buffer[16];
+        int length = sym == NoSymbol ? 0 : xkb_keysym_to_utf8(uint32_t(sym), buffer, sizeof buffer);
+        if (length > 1)
+            text.append(buffer, size_t(length - 1));  // without its terminating NUL
     }
 
     bool ownsDisplay;
-    XIM im = nullptr;
-    XIC ic = nullptr;
+    XkbDescPtr keymap = nullptr;
+    int xkbEventBase = 0;
     std::vector<KeyRecorder*> children;
 };
