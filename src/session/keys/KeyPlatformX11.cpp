@@ -855,6 +855,17 @@ private:
             return;
         }
         Atom active = Intern("_NET_ACTIVE_WINDOW");
+        auto focusIn = [&](Window& focus) {
+            ErrorTrap trap(display);
+            int revert;
+            XGetInputFocus(display, &focus, &revert);
+            return WindowProperty(root, active) == client && IsInside(focus, rootChild);
+        };
+        // Asking again for the active window makes the manager focus its frame once more, later,
+        // in the middle of the typing: only a window that is not active yet is asked for.
+        Window focus = None;
+        if (focusIn(focus))
+            return;
         {
             ErrorTrap trap(display);
             XEvent event{};
@@ -866,14 +877,19 @@ private:
             event.xclient.data.l[1] = CurrentTime;
             XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
         }
+        // Done when the focus has been inside the window for a moment: the program that owns it
+        // may still move the focus within its own windows when the manager hands it over.
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        Window settledOn = None;
+        auto settledSince = std::chrono::steady_clock::now();
         while (std::chrono::steady_clock::now() < deadline) {
-            ErrorTrap trap(display);
-            Window focus;
-            int revert;
-            XGetInputFocus(display, &focus, &revert);
-            if (WindowProperty(root, active) == client && IsInside(focus, rootChild))
+            bool inside = focusIn(focus);
+            if (!inside || focus != settledOn) {
+                settledOn = inside ? focus : None;
+                settledSince = std::chrono::steady_clock::now();
+            } else if (std::chrono::steady_clock::now() - settledSince >= std::chrono::milliseconds(30)) {
                 return;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     }

@@ -95,6 +95,26 @@ TEST(KeySenderInToolkitWindow, AnEmbeddedForeignWindowGetsTheKeysAfterActivation
         PumpEvents();
         EXPECT_EQ(other.text->GetValue(), "");
     }
+
+    // A broadcast over two terminals of the same frame, again and again: with the frame already
+    // active, no late focus change of the window manager may take keys away from a terminal.
+    KeyRecorder second("terminal 2", 250, 0, nullptr, GDK_WINDOW_XID(tabWindow));
+    terminal.Clear();
+    second.Clear();
+    for (int round = 0; round < 6; ++round) {
+        for (KeyRecorder* target : {&terminal, &second}) {
+            ActivateWindow(*platform, target->window);
+            sender.SendKeys(target == &terminal ? "one " : "two ", false);
+            PumpEvents();
+        }
+    }
+    EXPECT_TRUE(WaitFor([&] {
+        terminal.Drain();
+        second.Drain();
+        return terminal.text.size() + second.text.size() >= 48;
+    }));
+    EXPECT_EQ(terminal.text, "one one one one one one ");
+    EXPECT_EQ(second.text, "two two two two two two ");
     frame->Destroy();
     PumpEvents();
 }
