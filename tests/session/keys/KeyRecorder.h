@@ -9,7 +9,6 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include <chrono>
-#include <clocale>
 #include <functional>
 #include <string>
 #include <thread>
