@@ -9,7 +9,7 @@ packages=(
     build-essential cmake pkg-config   # compiler and build system
     libwxgtk3.2-dev libgtk-3-dev       # wxWidgets 3.2 on GTK 3
     libsqlite3-dev                     # SQLite 3, the site database
-    libx11-dev libxtst-dev             # window embedding and synthetic keystrokes (Xlib, XTest)
+    libx11-dev libxtst-dev libxkbcommon-dev   # window embedding and synthetic keystrokes (Xlib, XTest, XKB)
     putty putty-tools                  # the terminal programs Shellyard drives: PuTTY and PLink
     xdg-utils                          # default browser for the web-page tools
     fonts-liberation                   # metric-compatible fonts for the charts
@@ -21,6 +21,7 @@ if [ "${1:-}" = "--test" ]; then
         openssh-server                 # an SSH server on 127.0.0.1 for end-to-end sessions
         g++-mingw-w64-x86-64           # compiles the Win32 layers to keep them honest
         procps psmisc imagemagick      # ps/pgrep for process checks; screenshots
+        xdotool python3                # window lookup in tests; a free port for the SSH server
     )
 fi
 
