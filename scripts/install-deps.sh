@@ -21,7 +21,7 @@ if [ "${1:-}" = "--test" ]; then
         openssh-server                 # an SSH server on 127.0.0.1 for end-to-end sessions
         g++-mingw-w64-x86-64           # compiles the Win32 layers to keep them honest
         procps psmisc imagemagick      # ps/pgrep for process checks; screenshots
-        xdotool python3                # window lookup in tests; a free port for the SSH server
+        xdotool python3 iproute2       # window lookup in tests; a free port and a private loopback for the SSH server
     )
 fi
 
