@@ -97,8 +97,9 @@ NativeWindow TerminalProcess::WaitForWindow()
 {
     wxWindowDisabler disabler;
     auto deadline = std::chrono::steady_clock::now() + windowDeadline;
+    TerminalWindow::RuledOut ruledOut;
     for (;;) {
-        NativeWindow window = TerminalWindow::Find(pid);
+        NativeWindow window = TerminalWindow::Find(pid, &ruledOut);
         if (window)
             return window;
         if (exited || std::chrono::steady_clock::now() >= deadline)

@@ -6,6 +6,7 @@
 #include "session/keys/KeyPlatform.h"
 
 #include <functional>
+#include <unordered_set>
 
 namespace TerminalWindow {
 
@@ -14,10 +15,15 @@ namespace TerminalWindow {
 // another client. Returns 0 when the widget has no window yet.
 NativeWindow FromToolkitHandle(void* handle);
 
+// Windows a search has already ruled out (another program's, another class): a search repeated
+// while waiting for one process skips them, which keeps each look cheap on a busy display.
+using RuledOut = std::unordered_set<NativeWindow>;
+
 // The terminal window that process processId shows, or 0 while it shows none: a mapped top-level
 // window of class "PuTTY" (compared without case) that belongs to that process and is not a dialog
-// transient for another window. Windows of other processes are never returned.
-NativeWindow Find(long processId);
+// transient for another window. Windows of other processes are never returned. ruledOut (optional)
+// carries what earlier looks for the same process excluded, and gains what this one excludes.
+NativeWindow Find(long processId, RuledOut* ruledOut = nullptr);
 
 enum class EmbedResult {
     Embedded,               // the window is a child of the page now

@@ -28,7 +28,7 @@ NativeWindow FromToolkitHandle(void* handle)
     return reinterpret_cast<NativeWindow>(handle);
 }
 
-NativeWindow Find(long processId)
+NativeWindow Find(long processId, RuledOut*)
 {
     if (processId <= 0)
         return 0;

@@ -90,7 +90,9 @@ bool IsTransient(Display* display, Window window)
 // Looks through the children of parent for the terminal window of processId. Client windows (those
 // with a WM_CLASS) are candidates and are not entered, so terminals already embedded in our own
 // frame are never visited; other windows (a window manager's frames) are entered up to depth levels.
-Window FindBelow(Display* display, Window parent, long processId, int depth)
+// Clients of another class or process go into ruledOut; frames are looked into afresh each time,
+// since a manager may reparent a new client into one.
+Window FindBelow(Display* display, Window parent, long processId, int depth, TerminalWindow::RuledOut* ruledOut)
 {
     Window root = None, parentOfParent = None, *children = nullptr;
     unsigned int count = 0;
@@ -99,16 +101,26 @@ Window FindBelow(Display* display, Window parent, long processId, int depth)
     Window found = None;
     for (unsigned int i = 0; i < count && found == None; ++i) {
         Window child = children[i];
+        if (ruledOut && ruledOut->count(child))
+            continue;
         bool isTerminal = false;
         if (ClassOf(display, child, isTerminal)) {
-            if (!isTerminal || ProcessProperty(display, child) != processId || IsTransient(display, child))
+            long owner = isTerminal ? ProcessProperty(display, child) : 0;
+            if (!isTerminal || owner != processId) {
+                // A new window may get its class before its process property: only a window that
+                // shows another class or another process is ruled out for good.
+                if (ruledOut && (!isTerminal || owner != 0))
+                    ruledOut->insert(child);
+                continue;
+            }
+            if (IsTransient(display, child))
                 continue;
             // GDK's leader window has the same class and process but is never mapped.
             XWindowAttributes attributes;
             if (XGetWindowAttributes(display, child, &attributes) && attributes.map_state == IsViewable)
                 found = child;
         } else if (depth > 1) {
-            found = FindBelow(display, child, processId, depth - 1);
+            found = FindBelow(display, child, processId, depth - 1, ruledOut);
         }
     }
     if (children)
@@ -188,14 +200,14 @@ NativeWindow FromToolkitHandle(void* handle)
     return static_cast<NativeWindow>(GDK_WINDOW_XID(window));
 }
 
-NativeWindow Find(long processId)
+NativeWindow Find(long processId, RuledOut* ruledOut)
 {
     Display* display = GdkXDisplay();
     if (!display || processId <= 0)
         return 0;
     ErrorTrap trap;
     // Depth 3 reaches clients inside the frames of common window managers (frame, then a wrapper).
-    return static_cast<NativeWindow>(FindBelow(display, DefaultRootWindow(display), processId, 3));
+    return static_cast<NativeWindow>(FindBelow(display, DefaultRootWindow(display), processId, 3, ruledOut));
 }
 
 EmbedResult Embed(NativeWindow terminal, NativeWindow page, int width, int height,

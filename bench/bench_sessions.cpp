@@ -1,0 +1,306 @@
+// Terminal session speed through the real main window and the real PuTTY:
+//   1. connect latency: from the connect command to the embedded terminal on screen, against bare
+//      PuTTY showing its own window, measured side by side (target: ratio at most 1.3);
+//   2. forty stored sites connected one after another (target: all embedded within 10 s, the GUI
+//      never more than 100 ms without dispatching events);
+//   3. a 40-character command broadcast to ten terminal tabs (target: all ten results on the server
+//      within 2 s).
+// Run it next to the test SSH server on a private X server:
+//   tests/support/with-sshd.sh tests/support/with-xvfb.sh build/bench/bench_sessions
+#include "support/FrameInspector.h"
+
+#include "app/ShellyardApp.h"
+#include "session/ShellyardConnPanel.h"
+#include "session/TerminalProcess.h"
+#include "session/TerminalWindow.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sqlite3.h>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/image.h>
+#include <wx/init.h>
+#include <wx/timer.h>
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+class BenchApp : public wxApp {
+public:
+    bool OnInit() override { return true; }
+};
+
+double Milliseconds(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+void Pump()
+{
+    if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
+        while (loop->Pending())
+            loop->Dispatch();
+    }
+    wxTheApp->ProcessPendingEvents();
+    wxTheApp->ProcessIdle();
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline)
+{
+    auto end = Clock::now() + deadline;
+    while (!condition()) {
+        if (Clock::now() >= end)
+            return false;
+        Pump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+std::string Env(const char* name)
+{
+    const char* value = getenv(name);
+    return value ? value : "";
+}
+
+std::string Shell(const std::string& command)
+{
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            output.append(buffer, n);
+        pclose(pipe);
+    }
+    return output;
+}
+
+int LoginShells(const std::string& user)
+{
+    return atoi(Shell("pgrep -c -x -u '" + user + "' bash").c_str());
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// Records the longest stretch in which the GUI thread dispatched no timer event.
+class GapMeter : public wxTimer {
+public:
+    void Begin()
+    {
+        longest = 0;
+        last = Clock::now();
+        Start(5);
+    }
+    void Notify() override
+    {
+        auto now = Clock::now();
+        longest = std::max(longest, Milliseconds(now - last));
+        last = now;
+    }
+    double End()
+    {
+        Notify();
+        Stop();
+        return longest;
+    }
+
+private:
+    Clock::time_point last;
+    double longest = 0;
+};
+
+void CreateDatabase(const std::string& path, int sites, const std::string& port, const std::string& user,
+                    const std::string& password)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_exec(db,
+                 "create table tbl_hostsite(hostpasswd text, hostuser text, hosttype text, hostip text, "
+                 "hostname text, hostport text, hostpostcommand text, hostcomments text);",
+                 nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db, "insert into tbl_hostsite values (?,?,'ssh','127.0.0.1',?,?,'','');", -1, &insert, nullptr);
+    for (int i = 0; i < sites; ++i) {
+        std::string name = "site-" + std::to_string(i);
+        sqlite3_bind_text(insert, 1, password.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 2, user.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 3, name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 4, port.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_close(db);
+}
+
+struct Bench {
+    ShellyardFrame* frame;
+    std::string port, user, password, home;
+
+    wxAuiNotebook* Notebook() { return FrameInspector::Notebook(frame); }
+
+    void Connect(int site)
+    {
+        wxString name = wxString::Format("site-%d", site);
+        FrameInspector::SetCurrentSite(frame, {name, "127.0.0.1", "ssh", "", "", wxString(port)});
+        frame->ConnectSite();
+    }
+
+    ShellyardConnPanel* Page(size_t i) { return dynamic_cast<ShellyardConnPanel*>(Notebook()->GetPage(i)); }
+
+    void CloseAll()
+    {
+        while (Notebook()->GetPageCount() > 0)
+            Notebook()->DeletePage(0);
+        WaitUntil([] { return TerminalProcess::RunningCount() == 0; }, std::chrono::seconds(15));
+        WaitUntil([&] { return LoginShells(user) == 0; }, std::chrono::seconds(15));
+    }
+
+    void ConnectLatency(int rounds)
+    {
+        std::vector<double> bare, embedded;
+        for (int round = 0; round < rounds; ++round) {
+            // Bare PuTTY with the same arguments, showing its own window.
+            auto started = Clock::now();
+            TerminalProcess* process = TerminalProcess::Start(TerminalArguments::ForPutty(
+                "/usr/bin/putty", "ssh", "127.0.0.1", port, user, password));
+            NativeWindow window = 0;
+            WaitUntil([&] { return (window = TerminalWindow::Find(process->Pid())) != 0; }, std::chrono::seconds(10));
+            bare.push_back(Milliseconds(Clock::now() - started));
+            process->Release(std::chrono::milliseconds(0));
+
+            // The same through the program: connect, embed, on screen in its tab.
+            started = Clock::now();
+            Connect(0);
+            ShellyardConnPanel* page = Page(Notebook()->GetPageCount() - 1);
+            WaitUntil([&] { return page && TerminalWindow::IsOnScreen(page->GetTerminalWindow()); },
+                      std::chrono::seconds(10));
+            embedded.push_back(Milliseconds(Clock::now() - started));
+            CloseAll();
+        }
+        double ratio = Median(embedded) / Median(bare);
+        printf("connect latency: bare PuTTY window %.0f ms, embedded terminal %.0f ms (medians of %d); "
+               "ratio %.2f (target <= 1.3) %s\n",
+               Median(bare), Median(embedded), rounds, ratio, ratio <= 1.3 ? "OK" : "MISSED");
+    }
+
+    void FortySites()
+    {
+        GapMeter gaps;
+        gaps.Begin();
+        auto started = Clock::now();
+        // As "connect all" does: one connection after the other, nothing in between.
+        for (int site = 0; site < 40; ++site)
+            Connect(site);
+        double total = Milliseconds(Clock::now() - started);
+        double longestGap = gaps.End();
+        int embedded = 0;
+        for (size_t i = 0; i < Notebook()->GetPageCount(); ++i) {
+            ShellyardConnPanel* page = Page(i);
+            if (page && TerminalWindow::ParentOf(page->GetTerminalWindow()) ==
+                            TerminalWindow::FromToolkitHandle(page->GetHandle()))
+                ++embedded;
+        }
+        printf("forty sites: %d of 40 embedded in their own tabs in %.0f ms (target < 10000) %s; "
+               "longest time without dispatching events %.0f ms (target <= 100) %s\n",
+               embedded, total, embedded == 40 && total < 10000 ? "OK" : "MISSED", longestGap,
+               longestGap <= 100 ? "OK" : "MISSED");
+        WaitUntil([&] { return LoginShells(user) == 40; }, std::chrono::seconds(30));
+        printf("forty sites: %d sessions logged in on the server\n", LoginShells(user));
+        CloseAll();
+    }
+
+    void Broadcast()
+    {
+        for (int site = 0; site < 10; ++site)
+            Connect(site);
+        if (!WaitUntil([&] { return LoginShells(user) == 10; }, std::chrono::seconds(30))) {
+            printf("broadcast: only %d of 10 sessions logged in\n", LoginShells(user));
+            return;
+        }
+        const std::string file = home + "/sy-bench.txt";
+        std::remove(file.c_str());
+        const std::string command = "echo 0123456789abcdefghi >> sy-bench.txt";  // 40 characters
+        auto countLines = [&] {
+            std::ifstream in(file);
+            std::string line;
+            int lines = 0;
+            while (std::getline(in, line))
+                lines += line == "0123456789abcdefghi";
+            return lines;
+        };
+        auto started = Clock::now();
+        frame->SendToAllSessions(wxString(command));
+        double typing = Milliseconds(Clock::now() - started);
+        bool all = WaitUntil([&] { return countLines() == 10; }, std::chrono::seconds(10));
+        double total = Milliseconds(Clock::now() - started);
+        printf("broadcast of %zu characters to 10 tabs: typed in %.0f ms, %d of 10 results on the server after "
+               "%.0f ms (target < 2000) %s\n",
+               command.size(), typing, countLines(), total, all && total < 2000 ? "OK" : "MISSED");
+        CloseAll();
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Bench bench;
+    bench.port = Env("SHELLYARD_TEST_SSH_PORT");
+    bench.user = Env("SHELLYARD_TEST_SSH_USER");
+    bench.password = Env("SHELLYARD_TEST_SSH_PASSWORD");
+    bench.home = Env("SHELLYARD_TEST_SSH_HOME");
+    if (bench.port.empty()) {
+        fprintf(stderr, "run through tests/support/with-sshd.sh tests/support/with-xvfb.sh\n");
+        return 1;
+    }
+    char pattern[] = "/tmp/shellyard-bench-XXXXXX";
+    std::string root = mkdtemp(pattern);
+    std::string programDir = root + "/data/shellyard";
+    Shell("mkdir -p '" + programDir + "' '" + root + "/work'");
+    setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
+    if (chdir((root + "/work").c_str()) != 0)
+        return 1;
+    CreateDatabase(programDir + "/Shellyard.db", 40, bench.port, bench.user, bench.password);
+
+    PrepareDisplayBackend();
+    wxApp::SetInstance(new BenchApp);
+    if (!wxEntryStart(argc, argv))
+        return 1;
+    wxTheApp->CallOnInit();
+    wxInitAllImageHandlers();
+    {
+        wxGUIEventLoop loop;
+        wxEventLoopActivator activate(&loop);
+        bench.frame = new ShellyardFrame(nullptr);
+        bench.frame->Show();
+        WaitUntil([&] { return bench.frame->IsShownOnScreen(); }, std::chrono::seconds(5));
+        WaitUntil([] { return false; }, std::chrono::milliseconds(300));
+
+        bench.ConnectLatency(7);
+        bench.FortySites();
+        bench.Broadcast();
+
+        bench.frame->Destroy();
+        WaitUntil([] { return TerminalProcess::RunningCount() == 0; }, std::chrono::seconds(10));
+        Pump();
+    }
+    wxEntryCleanup();
+    Shell("rm -rf '" + root + "'");
+    return 0;
+}
