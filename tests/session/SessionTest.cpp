@@ -694,3 +694,19 @@ TEST_F(SessionTest, KeysGoWhereTheUserClicked)
     EXPECT_TRUE(WaitForServerFile("sy-typed.txt", secondLine + firstLine)) << ServerFile("sy-typed.txt");
     EXPECT_EQ(HostField()->GetValue(), "typed-host");
 }
+
+TEST_F(SessionTest, QuickLoginOverTelnetUsesTheTelnetPort)
+{
+    Start();
+    HostField()->SetValue("127.0.0.1");
+    ProtocolChoice()->SetSelection(1);
+    Click(LoginButton());
+    // Nothing listens for telnet here: PuTTY shows its terminal and an error box of its own.
+    ASSERT_EQ(Notebook()->GetPageCount(), 1u);
+    auto* page = dynamic_cast<ShellyardConnPanel*>(Notebook()->GetPage(0));
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(CommandLineOf(page->GetTerminalProcess()->Pid()),
+              std::string("/usr/bin/putty") + '\0' + "-load" + '\0' + "Default Settings" + '\0' + "-telnet" + '\0' +
+                  "127.0.0.1" + '\0' + "-P" + '\0' + "23" + '\0');
+    EXPECT_EQ(FrameInspector::CurrentSite(frame).port, "23");
+}

@@ -33,8 +33,10 @@ cleanup() {
         kill "$sshdpid" 2>/dev/null
         wait "$sshdpid" 2>/dev/null
     fi
-    # Processes the account still runs (shells of sessions the test left) end with it.
-    pkill -KILL -u "$user" 2>/dev/null
+    # Processes the test account still runs (shells of sessions a test left) end with it.
+    for pid in $(pgrep -u "$user" 2>/dev/null); do
+        kill -KILL "$pid" 2>/dev/null
+    done
     userdel -r "$user" >/dev/null 2>&1 || userdel "$user" >/dev/null 2>&1
     rm -rf "$work"
 }
