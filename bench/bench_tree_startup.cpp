@@ -4,8 +4,8 @@
 // The database holds 32,767 sites by default. The tree is filled before the window is shown, so
 // "shown" already means "filled"; the second figure waits until the window's picture has stopped
 // changing, i.e. the tree has been laid out and drawn.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
+#include "ProgramLaunch.h"
+
 #include <X11/Xutil.h>
 
 #include <algorithm>
@@ -23,54 +23,10 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using Clock = BenchClock;
 
 namespace {
-long WindowPid(Display* display, Window window)
-{
-    static Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
-    Atom type;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    long pid = -1;
-    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
-                           &data) == Success &&
-        data && count == 1)
-        pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
-    if (data)
-        XFree(data);
-    return pid;
-}
-
-// The viewable main window ("Shellyard", full size) of process pid, or 0.
-Window MainWindow(Display* display, pid_t pid)
-{
-    Window root = DefaultRootWindow(display), parent, *children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, root, &root, &parent, &children, &count))
-        return 0;
-    Window found = 0;
-    for (unsigned int i = 0; i < count && !found; ++i) {
-        XWindowAttributes attributes;
-        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable)
-            continue;
-        if (WindowPid(display, children[i]) != pid)
-            continue;
-        char* name = nullptr;
-        if (XFetchName(display, children[i], &name) && name) {
-            if (std::string(name) == "Shellyard" && attributes.width > 1000)
-                found = children[i];
-            XFree(name);
-        }
-    }
-    if (children)
-        XFree(children);
-    return found;
-}
-
 // The window's picture as bytes (empty when it cannot be read).
 std::vector<char> Picture(Display* display, Window window)
 {
@@ -121,32 +77,15 @@ struct Times {
 
 Times RunOnce(Display* display, const std::string& program, const std::string& database)
 {
-    std::string root = fs::temp_directory_path() / ("shellyard-treebench-" + std::to_string(getpid()));
-    fs::remove_all(root);
-    fs::create_directories(root + "/data/shellyard");
-    fs::create_directories(root + "/work");
-    fs::copy_file(database, root + "/data/shellyard/Shellyard.db");
-    setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
-    std::string previous = fs::current_path();
-    fs::current_path(root + "/work");
-
-    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-    pid_t pid = 0;
+    ProgramRun run = StartProgram(program, [&](const std::string& programDirectory) {
+        fs::copy_file(database, programDirectory + "/Shellyard.db");
+    });
+    auto elapsed = [&] { return run.Elapsed(); };
+    const auto& start = run.start;
     Times times;
-    auto start = Clock::now();
-    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) {
-        perror("posix_spawn");
-        std::exit(1);
-    }
-    auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
-    Window window = 0;
-    while (Clock::now() - start < std::chrono::seconds(30)) {
-        if ((window = MainWindow(display, pid))) {
-            times.shown = elapsed();
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(500));
-    }
+    Window window = WaitForShownWindow(display, run, "Shellyard", 1000, 30);
+    if (window)
+        times.shown = elapsed();
     if (window) {
         std::vector<char> last = Picture(display, window);
         double lastChange = elapsed();
@@ -162,19 +101,10 @@ Times RunOnce(Display* display, const std::string& program, const std::string& d
             }
         }
     }
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-    fs::current_path(previous);
-    fs::remove_all(root);
+    StopProgram(run);
     return times;
 }
 
-void Report(const char* what, std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    std::printf("%-58s median %.3f s  min %.3f s  max %.3f s  (%zu runs)\n", what, times[times.size() / 2],
-                times.front(), times.back(), times.size());
-}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -203,8 +133,8 @@ int main(int argc, char** argv)
         drawn.push_back(t.drawn);
     }
     std::printf("%d stored sites\n", sites);
-    Report("start to main window shown with the tree filled", shown);
-    Report("start to window drawn and settled", drawn);
+    ReportTimes("start to main window shown with the tree filled", shown);
+    ReportTimes("start to window drawn and settled", drawn);
     fs::remove(database);
     XCloseDisplay(display);
     return *std::min_element(shown.begin(), shown.end()) > 0 ? 0 : 1;
