@@ -157,12 +157,7 @@ void ShellyardFrame::SendToAllSessions(wxString text)
         notebook->SetSelection(i);
         if (!page->WaitUntilTerminalShown())
             continue;
-        // With the frame already in front only the focus moves: asking a window manager to activate
-        // the active frame again makes it refocus the frame later, in the middle of the typing.
-        if (IsActive())
-            keyPlatform->SetFocus(page->GetTerminalWindow());
-        else
-            ActivateWindow(*keyPlatform, page->GetTerminalWindow());
+        ActivateWindow(*keyPlatform, page->GetTerminalWindow());
         keySender.SendKeys(script, false);
         typed = true;
     }
