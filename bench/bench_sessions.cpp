@@ -7,7 +7,7 @@
 //      within 2 s).
 // Run it next to the test SSH server on a private X server:
 //   tests/support/with-sshd.sh tests/support/with-xvfb.sh build/bench/bench_sessions
-#include "support/FrameInspector.h"
+#include "support/FrameProbe.h"
 
 #include "app/ShellyardApp.h"
 #include "session/ShellyardConnPanel.h"
@@ -152,12 +152,12 @@ struct Bench {
     ShellyardFrame* frame;
     std::string port, user, password, home;
 
-    wxAuiNotebook* Notebook() { return FrameInspector::Notebook(frame); }
+    wxAuiNotebook* Notebook() { return FrameProbe::Notebook(frame); }
 
     void Connect(int site)
     {
         wxString name = wxString::Format("site-%d", site);
-        FrameInspector::SetCurrentSite(frame, {name, "127.0.0.1", "ssh", "", "", wxString(port)});
+        FrameProbe::SetCurrentSite(frame, {name, "127.0.0.1", "ssh", "", "", wxString(port)});
         frame->ConnectSite();
     }
 

@@ -58,7 +58,7 @@ public:
     static short panesShown;
 
 private:
-    friend struct FrameInspector;  // read access for the GUI tests
+    friend struct FrameProbe;  // read access for the GUI tests
 
     void OnClose(wxCloseEvent& event) override;
     void OnNewConnection(wxCommandEvent& event) override;

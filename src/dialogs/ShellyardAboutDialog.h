@@ -12,7 +12,7 @@ public:
     static wxString VersionText();
 
 private:
-    friend struct FrameInspector;
+    friend struct FrameProbe;
 };
 
 // Decodes PNG (or any supported image) data held in memory into a bitmap of the screen's depth.

@@ -19,7 +19,7 @@ protected:
     void OnOK(wxCommandEvent& event) override;
 
 private:
-    friend struct NewSiteDialogInspector;  // control access for the GUI tests
+    friend struct NewSiteDialogProbe;  // control access for the GUI tests
 
     void EnableLoginFields(bool enable);
     void OnCharHook(wxKeyEvent& event);

@@ -20,7 +20,7 @@ protected:
     void OnApply(wxCommandEvent& event) override;
 
 private:
-    friend struct OptionDialogInspector;  // read access for the tests
+    friend struct OptionDialogProbe;  // read access for the tests
 
     // Lets the user pick a file; true (and path set) when the chooser was confirmed.
     bool ChooseFile(const wxString& message, const wxString& filter, wxString& path);

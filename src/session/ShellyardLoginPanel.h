@@ -9,7 +9,7 @@ public:
     explicit ShellyardLoginPanel(ShellyardFrame* frame);
 
 private:
-    friend struct FrameInspector;
+    friend struct FrameProbe;
     void OnLogin(wxCommandEvent& event) override;
 
     ShellyardFrame* frame;

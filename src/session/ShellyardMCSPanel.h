@@ -10,7 +10,7 @@ public:
     explicit ShellyardMCSPanel(ShellyardFrame* frame);
 
 private:
-    friend struct FrameInspector;
+    friend struct FrameProbe;
     void OnCommandEnter(wxCommandEvent& event) override;
     void OnSend(wxCommandEvent& event) override;
 

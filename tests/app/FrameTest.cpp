@@ -25,7 +25,7 @@ protected:
         FrameFixture::SetUp();
         CreateDatabase();
     }
-    bool PaneShown(const char* name) { return FrameInspector::Aui(frame).GetPane(name).IsShown(); }
+    bool PaneShown(const char* name) { return FrameProbe::Aui(frame).GetPane(name).IsShown(); }
     void ExpectQuitQuestion(int answer)
     {
         ModalScript::Get().ExpectMessage("Are you sure you want to close all loggin sites and quite?", "Shellyard",
@@ -65,7 +65,7 @@ TEST_F(FrameTest, StartsCentredWithTitleSizeAndAllPanes)
     EXPECT_NEAR(centre.x, screen.GetWidth() / 2, 40);
     EXPECT_NEAR(centre.y, screen.GetHeight() / 2, 40);
 
-    wxAuiManager& aui = FrameInspector::Aui(frame);
+    wxAuiManager& aui = FrameProbe::Aui(frame);
     for (const char* pane : {"tb", "loginpanel", "mcspanel", "SiteTree", "notebook_content"})
         EXPECT_TRUE(aui.GetPane(pane).IsOk() && aui.GetPane(pane).IsShown()) << pane;
     EXPECT_EQ(aui.GetPane("tb").caption, "Toolbar");
@@ -77,8 +77,8 @@ TEST_F(FrameTest, StartsCentredWithTitleSizeAndAllPanes)
     EXPECT_FALSE(aui.GetPane("SiteTree").HasCloseButton());
     EXPECT_EQ(aui.GetPane("tb").dock_direction, wxAUI_DOCK_TOP);
     EXPECT_TRUE(aui.GetPane("notebook_content").IsOk());
-    EXPECT_EQ(aui.GetPane("notebook_content").window, FrameInspector::Notebook(frame));
-    EXPECT_EQ(FrameInspector::Tree(frame)->GetId(), 408);
+    EXPECT_EQ(aui.GetPane("notebook_content").window, FrameProbe::Notebook(frame));
+    EXPECT_EQ(FrameProbe::Tree(frame)->GetId(), 408);
     EXPECT_EQ(frame->GetStatusBar()->GetFieldsCount(), 2);
 }
 
@@ -135,7 +135,7 @@ TEST_F(FrameTest, MenusCarryTheirLabelsIdentifiersAcceleratorsAndHelp)
 TEST_F(FrameTest, ToolbarHasFiveToolsWithTheirHelp)
 {
     CreateFrame();
-    wxToolBar* tools = FrameInspector::ToolBar(frame);
+    wxToolBar* tools = FrameProbe::ToolBar(frame);
     struct Tool {
         int id;
         const char* label;
@@ -171,13 +171,13 @@ TEST_F(FrameTest, QuitFromMenuAndToolAsksAndNoKeepsTheWindow)
     CreateFrame();
     for (int id : {1000, 281}) {
         ExpectQuitQuestion(wxID_NO);
-        FrameInspector::Command(frame, id);
+        FrameProbe::Command(frame, id);
         ModalScript::Get().Verify();
         PumpEvents();
         ASSERT_TRUE(frame) << id;
     }
     ExpectQuitQuestion(wxID_YES);
-    FrameInspector::Command(frame, 281);
+    FrameProbe::Command(frame, 281);
     EXPECT_TRUE(WaitFor([this] { return !frame; }));
 }
 
@@ -185,7 +185,7 @@ TEST_F(FrameTest, QuitFromMenuWithYesClosesTheWindow)
 {
     CreateFrame();
     ExpectQuitQuestion(wxID_YES);
-    FrameInspector::Command(frame, 1000);
+    FrameProbe::Command(frame, 1000);
     EXPECT_TRUE(WaitFor([this] { return !frame; }));
 }
 
@@ -196,7 +196,7 @@ TEST_F(FrameTest, AltF4AsksBeforeQuitting)
     frame->Raise();
     wxUIActionSimulator keyboard;
     keyboard.MouseMove(frame->GetScreenPosition() + wxPoint(600, 400));
-    FrameInspector::Tree(frame)->SetFocus();
+    FrameProbe::Tree(frame)->SetFocus();
     PumpEvents();
     ExpectQuitQuestion(wxID_NO);
     keyboard.Char(WXK_F4, wxMOD_ALT);
@@ -215,43 +215,43 @@ TEST_F(FrameTest, CloseBoxClosesWithoutAsking)
 TEST_F(FrameTest, FullScreenTwiceReturnsToTheNormalWindow)
 {
     CreateFrame();
-    int fullScreen = FrameInspector::FullScreenId(frame);
-    FrameInspector::Command(frame, fullScreen);
+    int fullScreen = FrameProbe::FullScreenId(frame);
+    FrameProbe::Command(frame, fullScreen);
     EXPECT_TRUE(frame->IsFullScreen());
     EXPECT_EQ(ShellyardFrame::panesShown, 0);
     for (const char* pane : {"tb", "loginpanel", "mcspanel", "SiteTree"})
         EXPECT_FALSE(PaneShown(pane)) << pane;
     EXPECT_TRUE(PaneShown("notebook_content"));
 
-    FrameInspector::Command(frame, fullScreen);
+    FrameProbe::Command(frame, fullScreen);
     EXPECT_FALSE(frame->IsFullScreen());
     EXPECT_EQ(ShellyardFrame::panesShown, 1);
     for (const char* pane : {"tb", "loginpanel", "mcspanel", "SiteTree", "notebook_content"})
         EXPECT_TRUE(PaneShown(pane)) << pane;
 
     // The toolbar tool toggles the same way.
-    FrameInspector::Command(frame, 289);
+    FrameProbe::Command(frame, 289);
     EXPECT_TRUE(frame->IsFullScreen());
-    FrameInspector::Command(frame, 289);
+    FrameProbe::Command(frame, 289);
     EXPECT_FALSE(frame->IsFullScreen());
 }
 
 TEST_F(FrameTest, HiddenSitesListStaysHiddenAcrossFullScreen)
 {
     CreateFrame();
-    FrameInspector::Command(frame, 1001);
+    FrameProbe::Command(frame, 1001);
     EXPECT_FALSE(PaneShown("SiteTree"));
     EXPECT_FALSE(frame->GetMenuBar()->IsChecked(1001));
     EXPECT_EQ(ShellyardFrame::sitesListShown, 0);
 
-    int fullScreen = FrameInspector::FullScreenId(frame);
-    FrameInspector::Command(frame, fullScreen);
-    FrameInspector::Command(frame, fullScreen);
+    int fullScreen = FrameProbe::FullScreenId(frame);
+    FrameProbe::Command(frame, fullScreen);
+    FrameProbe::Command(frame, fullScreen);
     EXPECT_FALSE(PaneShown("SiteTree"));
     EXPECT_TRUE(PaneShown("tb"));
     EXPECT_TRUE(PaneShown("loginpanel"));
 
-    FrameInspector::Command(frame, 1001);
+    FrameProbe::Command(frame, 1001);
     EXPECT_TRUE(PaneShown("SiteTree"));
     EXPECT_TRUE(frame->GetMenuBar()->IsChecked(1001));
 }
@@ -259,10 +259,10 @@ TEST_F(FrameTest, HiddenSitesListStaysHiddenAcrossFullScreen)
 TEST_F(FrameTest, ToolbarCommandsWithoutAToolAnswerAsDispatched)
 {
     CreateFrame();
-    FrameInspector::Command(frame, 285);  // does nothing: any dialog would fail the test
+    FrameProbe::Command(frame, 285);  // does nothing: any dialog would fail the test
     for (int id : {283, 284, 288, 290, 291}) {
         ModalScript::Get().ExpectMessage("Not implement yet.", wxMessageBoxCaptionStr, wxOK | wxCENTRE, wxID_OK);
-        FrameInspector::Command(frame, id);
+        FrameProbe::Command(frame, id);
         ModalScript::Get().Verify();
     }
     EXPECT_TRUE(frame);
@@ -272,9 +272,9 @@ TEST_F(FrameTest, UpgradeAndDonationOpenTheSameWebPage)
 {
     std::string urls = RecordBrowser();
     CreateFrame();
-    FrameInspector::Command(frame, 286);
+    FrameProbe::Command(frame, 286);
     ASSERT_TRUE(WaitFor([&] { return ReadFile(urls).find('\n') != std::string::npos; }));
-    FrameInspector::Command(frame, 287);
+    FrameProbe::Command(frame, 287);
     ASSERT_TRUE(WaitFor([&] {
         std::string text = ReadFile(urls);
         return std::count(text.begin(), text.end(), '\n') == 2;
@@ -293,8 +293,8 @@ TEST_F(FrameTest, FirstStartWritesTheTerminalProgramLocations)
     EXPECT_EQ(config.Read("/SHELLYARD/LANGUAGE", ""), "eng");
     EXPECT_EQ(config.Read("/SHELLYARD/PLUGIN/PUTTY", ""), "/usr/bin/putty");
     EXPECT_EQ(config.Read("/SHELLYARD/PLUGIN/PLINK", ""), "/usr/bin/plink");
-    EXPECT_EQ(FrameInspector::PuttyPath(frame), "/usr/bin/putty");
-    EXPECT_EQ(FrameInspector::PlinkPath(frame), "/usr/bin/plink");
+    EXPECT_EQ(FrameProbe::PuttyPath(frame), "/usr/bin/putty");
+    EXPECT_EQ(FrameProbe::PlinkPath(frame), "/usr/bin/plink");
 }
 
 TEST_F(FrameTest, StoredLocationsAreKeptAndOneMissingResetsBoth)
@@ -303,15 +303,15 @@ TEST_F(FrameTest, StoredLocationsAreKeptAndOneMissingResetsBoth)
     WriteFile(programDir + "/shellyard.ini", "[SHELLYARD]\nLANGUAGE=eng\n[SHELLYARD/PLUGIN]\n"
                                              "PUTTY=/opt/putty/putty\nPLINK=/opt/putty/plink\n");
     CreateFrame();
-    EXPECT_EQ(FrameInspector::PuttyPath(frame), "/opt/putty/putty");
-    EXPECT_EQ(FrameInspector::PlinkPath(frame), "/opt/putty/plink");
+    EXPECT_EQ(FrameProbe::PuttyPath(frame), "/opt/putty/putty");
+    EXPECT_EQ(FrameProbe::PlinkPath(frame), "/opt/putty/plink");
     DestroyFrame();
 
     WriteFile(programDir + "/shellyard.ini", "[SHELLYARD]\nLANGUAGE=eng\n[SHELLYARD/PLUGIN]\n"
                                              "PUTTY=/opt/putty/putty\nPLINK=\n");
     CreateFrame();
-    EXPECT_EQ(FrameInspector::PuttyPath(frame), "/usr/bin/putty");
-    EXPECT_EQ(FrameInspector::PlinkPath(frame), "/usr/bin/plink");
+    EXPECT_EQ(FrameProbe::PuttyPath(frame), "/usr/bin/putty");
+    EXPECT_EQ(FrameProbe::PlinkPath(frame), "/usr/bin/plink");
 }
 
 TEST_F(FrameTest, LogGoesToTheWorkingDirectoryAndTheSettingsToTheProgramDirectory)
@@ -334,19 +334,19 @@ TEST_F(FrameTest, AboutShowsTheVersionAndBothPictures)
         EXPECT_EQ(about->GetTitle(), "About Shellyard");
         EXPECT_EQ(about->GetBackgroundColour(), wxColour(255, 255, 255));
         EXPECT_EQ(about->GetParent() != nullptr, true);
-        wxStaticBitmap* picture = FrameInspector::AboutPicture(about);
-        wxStaticBitmap* banner = FrameInspector::AboutBanner(about);
+        wxStaticBitmap* picture = FrameProbe::AboutPicture(about);
+        wxStaticBitmap* banner = FrameProbe::AboutBanner(about);
         EXPECT_EQ(picture->GetBitmap().GetSize(), wxSize(180, 249));
         EXPECT_EQ(banner->GetBitmap().GetSize(), wxSize(173, 53));
-        EXPECT_EQ(FrameInspector::AboutVersion(about), ShellyardAboutDialog::VersionText());
+        EXPECT_EQ(FrameProbe::AboutVersion(about), ShellyardAboutDialog::VersionText());
         // Nothing is cut off: the version text gets its full width and the last link is inside.
-        wxWindow* version = FrameInspector::AboutVersionLabel(about);
+        wxWindow* version = FrameProbe::AboutVersionLabel(about);
         EXPECT_GE(version->GetSize().x, version->GetBestSize().x);
-        wxRect link = FrameInspector::AboutHomeLink(about)->GetRect();
+        wxRect link = FrameProbe::AboutHomeLink(about)->GetRect();
         EXPECT_TRUE(about->GetClientRect().Contains(link.GetBottomRight())) << link.GetBottom();
         EXPECT_GE(about->GetSize().x, 356);
         EXPECT_GE(about->GetSize().y, 289);
         return wxID_CANCEL;
     });
-    FrameInspector::Command(frame, 1002);
+    FrameProbe::Command(frame, 1002);
 }

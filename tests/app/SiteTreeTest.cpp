@@ -2,7 +2,7 @@
 // context menus, deleting, monitoring, connecting all sites and adding a site through the editor.
 // Real frame under Xvfb with a real site database; dialogs answered by script.
 #include "support/FrameFixture.h"
-#include "support/NewSiteDialogInspector.h"
+#include "support/NewSiteDialogProbe.h"
 
 #include "app/SiteTreeItemData.h"
 #include "storage/SiteStore.h"
@@ -17,7 +17,7 @@
 #include <wx/uiaction.h>
 
 namespace {
-using In = NewSiteDialogInspector;
+using In = NewSiteDialogProbe;
 using Row = std::vector<std::string>;  // hostpasswd, hostuser, hosttype, hostip, hostname, hostport
 
 // What a popup menu showed: its entries ("-" for a separator) and its top-left corner on the screen.
@@ -114,7 +114,7 @@ protected:
     }
     std::string sshPort, sshUser, sshPassword;
 
-    wxTreeCtrl* Tree() { return FrameInspector::Tree(frame); }
+    wxTreeCtrl* Tree() { return FrameProbe::Tree(frame); }
     wxTreeItemId Root() { return Tree()->GetRootItem(); }
 
     std::vector<wxTreeItemId> Children(const wxTreeItemId& node)
@@ -140,7 +140,7 @@ protected:
         ADD_FAILURE() << "no site node " << name;
         return wxTreeItemId();
     }
-    int TabCount() { return static_cast<int>(FrameInspector::Notebook(frame)->GetPageCount()); }
+    int TabCount() { return static_cast<int>(FrameProbe::Notebook(frame)->GetPageCount()); }
 
     // Rows of the site table as (hostname, hostip, hosttype, hostport, hostuser, hostpasswd, post, comments).
     std::vector<Row> StoredRows()
@@ -203,7 +203,7 @@ protected:
     {
         ShownMenu menu = RightClick(item, wxPoint(5, 5));
         ASSERT_TRUE(menu.shown);
-        FrameInspector::Command(frame, id);
+        FrameProbe::Command(frame, id);
     }
 
     void ExpectWarning(const char* text)
@@ -327,7 +327,7 @@ TEST_F(SiteTreeTest, DoubleClickAsksBeforeConnecting)
                                      wxID_YES);
     Activate(Site("local"));
     ASSERT_TRUE(WaitFor([this] { return TabCount() == 1; }));
-    EXPECT_EQ(FrameInspector::Notebook(frame)->GetPageText(0), "local");
+    EXPECT_EQ(FrameProbe::Notebook(frame)->GetPageText(0), "local");
 }
 
 TEST_F(SiteTreeTest, DetailLinesActForTheirSiteAndTheRootDoesNothing)
@@ -339,7 +339,7 @@ TEST_F(SiteTreeTest, DetailLinesActForTheirSiteAndTheRootDoesNothing)
     ModalScript::Get().ExpectMessage("Are you sure to connect mail - 10.0.0.6 now?", "Shellyard", wxYES_NO, wxID_NO);
     Activate(Children(Site("mail"))[2]);
     ModalScript::Get().Verify();
-    EXPECT_EQ(FrameInspector::CurrentSite(frame).port, "2200");
+    EXPECT_EQ(FrameProbe::CurrentSite(frame).port, "2200");
 
     Activate(Root());          // no question at all
     Activate(wxTreeItemId());  // nor for an empty spot
@@ -361,7 +361,7 @@ TEST_F(SiteTreeTest, SiteAndRootMenusOfferTheirOwnEntries)
     ASSERT_TRUE(site.shown);
     EXPECT_EQ(site.entries, (std::vector<std::string>{"Connect this site", "Delete this site", "Modify this site",
                                                        "-", "Monitor this site"}));
-    EXPECT_EQ(FrameInspector::CurrentSite(frame).host, "10.0.0.1");
+    EXPECT_EQ(FrameProbe::CurrentSite(frame).host, "10.0.0.1");
 
     ShownMenu root = RightClick(Root(), wxPoint(10, 10));
     ASSERT_TRUE(root.shown);
@@ -370,7 +370,7 @@ TEST_F(SiteTreeTest, SiteAndRootMenusOfferTheirOwnEntries)
     // "Modify this site" and "Delete all sites" only answer that they are not there yet.
     for (int id : {ID_SITE_MODIFY, ID_SITES_DELETE_ALL}) {
         ExpectNotImplemented();
-        FrameInspector::Command(frame, id);
+        FrameProbe::Command(frame, id);
         ModalScript::Get().Verify();
     }
     EXPECT_EQ(Labels(Root()), (std::vector<std::string>{"web"}));
@@ -392,7 +392,7 @@ TEST_F(SiteTreeTest, MenuAppearsAtTheMouseOrForTheKeyboardAtTheCentreOfTheFrame)
         mouse.MouseMove(click);
         mouse.MouseClick(wxMOUSE_BTN_RIGHT);
         WaitFor([] { return false; }, std::chrono::milliseconds(0));
-        WaitFor([&] { return FrameInspector::CurrentSite(frame).name == "mail"; }, std::chrono::seconds(5));
+        WaitFor([&] { return FrameProbe::CurrentSite(frame).name == "mail"; }, std::chrono::seconds(5));
     });
     ASSERT_TRUE(atMouse.shown);
     EXPECT_NEAR(atMouse.position.x, click.x, 3);
@@ -410,7 +410,7 @@ TEST_F(SiteTreeTest, MenuAppearsAtTheMouseOrForTheKeyboardAtTheCentreOfTheFrame)
     Tree()->SetFocus();
     for (bool shiftF10 : {false, true}) {
         SCOPED_TRACE(shiftF10 ? "Shift+F10" : "menu key");
-        FrameInspector::SetCurrentSite(frame, {});
+        FrameProbe::SetCurrentSite(frame, {});
         ShownMenu byKey = WithMenuCapture([&] {
             wxUIActionSimulator keys;
             keys.MouseMove(Tree()->ClientToScreen(wxPoint(100, 300)));
@@ -418,7 +418,7 @@ TEST_F(SiteTreeTest, MenuAppearsAtTheMouseOrForTheKeyboardAtTheCentreOfTheFrame)
                 keys.Char(WXK_F10, wxMOD_SHIFT);
             else
                 keys.Char(WXK_MENU);
-            WaitFor([&] { return FrameInspector::CurrentSite(frame).name == "web"; }, std::chrono::seconds(5));
+            WaitFor([&] { return FrameProbe::CurrentSite(frame).name == "web"; }, std::chrono::seconds(5));
         });
         ASSERT_TRUE(byKey.shown);
         EXPECT_EQ(byKey.entries.front(), "Connect this site");
@@ -459,7 +459,7 @@ TEST_F(SiteTreeTest, DeleteRemovesTheRightClickedSiteNotTheSelectedOne)
     EXPECT_EQ(rows[1][0], "db");
 
     // The deleted node is gone for good: a second delete command without a new right click does nothing.
-    FrameInspector::Command(frame, ID_SITE_DELETE);
+    FrameProbe::Command(frame, ID_SITE_DELETE);
     PumpEvents();
     EXPECT_EQ(Labels(Root()), (std::vector<std::string>{"web", "db"}));
 }
@@ -513,7 +513,7 @@ TEST_F(SiteTreeTest, OnlySshSitesWithUserAndPasswordCanBeMonitored)
     Choose(Site("good"), ID_SITE_MONITOR);
     PumpEvents();
     EXPECT_EQ(ModalScript::Get().ShownCount() - shownBefore, 4);
-    auto site = FrameInspector::CurrentSite(frame);
+    auto site = FrameProbe::CurrentSite(frame);
     EXPECT_EQ(site.user, "root");
     EXPECT_EQ(site.password, "pw");
 }
@@ -524,7 +524,7 @@ TEST_F(SiteTreeTest, ConnectAllSitesWithAnEmptyTreeDoesNothing)
     CreateFrame();
     ShownMenu root = RightClick(Root(), wxPoint(10, 10));
     ASSERT_TRUE(root.shown);
-    FrameInspector::Command(frame, ID_SITES_CONNECT_ALL);
+    FrameProbe::Command(frame, ID_SITES_CONNECT_ALL);
     PumpEvents();
     EXPECT_EQ(TabCount(), 0);
 }
@@ -542,9 +542,9 @@ TEST_F(SiteTreeTest, ConnectThisSiteDoesNotAskAndConnectAllOpensATabPerSite)
 
     ShownMenu root = RightClick(Root(), wxPoint(10, 10));
     ASSERT_TRUE(root.shown);
-    FrameInspector::Command(frame, ID_SITES_CONNECT_ALL);
+    FrameProbe::Command(frame, ID_SITES_CONNECT_ALL);
     ASSERT_TRUE(WaitFor([this] { return TabCount() == 4; }));
-    wxAuiNotebook* notebook = FrameInspector::Notebook(frame);
+    wxAuiNotebook* notebook = FrameProbe::Notebook(frame);
     std::vector<std::string> captions;
     for (size_t i = 0; i < notebook->GetPageCount(); ++i)
         captions.push_back(notebook->GetPageText(i).ToStdString());
@@ -560,7 +560,7 @@ TEST_F(SiteTreeTest, NewSiteIsStoredShownExpandedAndLogsInAtOnce)
     CreateFrame();
     int shellsBefore = LoginShells();
     ExpectEditor("", "127.0.0.1", sshPort, 0, sshUser, sshPassword);
-    FrameInspector::Command(frame, FrameInspector::NewConnectionId(frame));
+    FrameProbe::Command(frame, FrameProbe::NewConnectionId(frame));
     ModalScript::Get().Verify();
 
     EXPECT_EQ(Labels(Root()), (std::vector<std::string>{"web", "127.0.0.1"}));
@@ -573,7 +573,7 @@ TEST_F(SiteTreeTest, NewSiteIsStoredShownExpandedAndLogsInAtOnce)
     EXPECT_EQ(rows[1], (Row{"127.0.0.1", "127.0.0.1", "ssh", sshPort, sshUser, sshPassword, "", ""}));
 
     ASSERT_TRUE(WaitFor([this] { return TabCount() == 1; }));
-    EXPECT_EQ(FrameInspector::Notebook(frame)->GetPageText(0), "127.0.0.1");
+    EXPECT_EQ(FrameProbe::Notebook(frame)->GetPageText(0), "127.0.0.1");
     EXPECT_TRUE(WaitFor([&] { return LoginShells() == shellsBefore + 1; }, std::chrono::seconds(15)))
         << "the new site's terminal did not log in by itself";
 
@@ -589,12 +589,12 @@ TEST_F(SiteTreeTest, TheToolAndTheMenuOpenTheEditorAndItsCloseBoxSavesNothing)
 {
     CreateDatabase();
     CreateFrame();
-    for (int id : {int(ID_TOOL_CONNECTION), FrameInspector::NewConnectionId(frame)}) {
+    for (int id : {int(ID_TOOL_CONNECTION), FrameProbe::NewConnectionId(frame)}) {
         ModalScript::Get().ExpectDialog<ShellyardNewSiteDialog>("site editor", [](ShellyardNewSiteDialog* d) {
             In::Type(In::Host(d), "10.9.9.9");
             return int(wxID_CANCEL);  // what the close box ends it with
         });
-        FrameInspector::Command(frame, id);
+        FrameProbe::Command(frame, id);
         ModalScript::Get().Verify();
     }
     PumpEvents();
@@ -614,7 +614,7 @@ TEST_F(SiteTreeTest, ASiteTheDatabaseRefusesIsReportedNotSilentlyLost)
     ModalScript::Get().ExpectMessage(
         "The site could not be saved in the database. It can be used now, but it will be missing after a restart.",
         "Shellyard", wxOK | wxICON_ERROR, wxID_OK);
-    FrameInspector::Command(frame, FrameInspector::NewConnectionId(frame));
+    FrameProbe::Command(frame, FrameProbe::NewConnectionId(frame));
     ModalScript::Get().Verify();
     EXPECT_TRUE(StoredRows().empty());
     EXPECT_EQ(Labels(Site("sw")), (std::vector<std::string>{"Host:127.0.0.1", "Type:telnet", "Port:" + sshPort}));

@@ -1,13 +1,13 @@
 // The "New Connection" site editor: its initial state, what each control does to the others, the
 // checks made when OK is pressed and the six values it hands out.
 #include "support/GuiTest.h"
-#include "support/NewSiteDialogInspector.h"
+#include "support/NewSiteDialogProbe.h"
 
 #include <wx/statbox.h>
 #include <wx/timer.h>
 
 namespace {
-using In = NewSiteDialogInspector;
+using In = NewSiteDialogProbe;
 
 struct Fields {
     wxString name, host, protocol, port, user, password;

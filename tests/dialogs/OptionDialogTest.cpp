@@ -25,7 +25,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-struct OptionDialogInspector {
+struct OptionDialogProbe {
     using D = ShellyardOptionDialog;
     static wxAuiNotebook* Notebook(D* d) { return d->optionsNotebook; }
     static wxPanel* GeneralPage(D* d) { return d->generalPage; }
@@ -56,7 +56,7 @@ struct OptionDialogInspector {
 };
 
 namespace {
-using Inspect = OptionDialogInspector;
+using Inspect = OptionDialogProbe;
 namespace fs = std::filesystem;
 
 const char* const kFailure = "Failed to start Putty.exe. Please check and re-configure your Putty first please.";
@@ -449,19 +449,19 @@ TEST_F(OptionsFromFrameTest, ToolOptionsOpensTheDialogWithTheFramesLocations)
               "[SHELLYARD]\nLANGUAGE=eng\n[SHELLYARD/PLUGIN]\nPUTTY=/opt/my putty/putty\nPLINK=/opt/plink\n");
     CreateFrame();
     ASSERT_TRUE(frame);
-    ASSERT_EQ(FrameInspector::PuttyPath(frame), "/opt/my putty/putty");
+    ASSERT_EQ(FrameProbe::PuttyPath(frame), "/opt/my putty/putty");
 
     bool checked = false;
     ModalScript::Get().ExpectDialog<ShellyardOptionDialog>("options dialog", [&](ShellyardOptionDialog* d) {
         EXPECT_EQ(d->GetTitle(), "Shellyard Options");
         EXPECT_EQ(d->GetParent(), frame.get());
-        EXPECT_EQ(Inspect::PuttyLocation(d), FrameInspector::PuttyPath(frame));
-        EXPECT_EQ(Inspect::PlinkLocation(d), FrameInspector::PlinkPath(frame));
+        EXPECT_EQ(Inspect::PuttyLocation(d), FrameProbe::PuttyPath(frame));
+        EXPECT_EQ(Inspect::PlinkLocation(d), FrameProbe::PlinkPath(frame));
         EXPECT_EQ(Inspect::PuttyText(d)->GetValue(), "/opt/my putty/putty");
         EXPECT_EQ(Inspect::PlinkText(d)->GetValue(), "/opt/plink");
         checked = true;
         return wxID_CANCEL;
     });
-    FrameInspector::Command(frame, FrameInspector::OptionsId(frame));
+    FrameProbe::Command(frame, FrameProbe::OptionsId(frame));
     EXPECT_TRUE(checked);
 }

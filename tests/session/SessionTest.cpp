@@ -159,8 +159,9 @@ protected:
         EXPECT_TRUE(WaitFor([] { return ChildProcesses().empty(); }, 5s))
             << ChildProcesses().size() << " started processes left";
         // Every session the test opened is closed on the server too, before the next test counts.
-        if (!user.empty())
+        if (!user.empty()) {
             EXPECT_TRUE(WaitFor([&] { return LoginShells() == 0; }, 10s)) << LoginShells() << " sessions still open";
+        }
         TerminalProcess::SetWindowDeadline(10s);
         FrameFixture::TearDown();
     }
@@ -182,7 +183,7 @@ protected:
     // Connects a stored site the way the site tree does: fills the current site, then connects.
     ShellyardConnPanel* ConnectStored(const wxString& name)
     {
-        FrameInspector::SetCurrentSite(frame, {name, "127.0.0.1", "ssh", "", "", wxString(port)});
+        FrameProbe::SetCurrentSite(frame, {name, "127.0.0.1", "ssh", "", "", wxString(port)});
         size_t before = Notebook()->GetPageCount();
         frame->ConnectSite();
         if (Notebook()->GetPageCount() != before + 1)
@@ -190,12 +191,12 @@ protected:
         return dynamic_cast<ShellyardConnPanel*>(Notebook()->GetPage(before));
     }
 
-    wxAuiNotebook* Notebook() { return FrameInspector::Notebook(frame); }
-    wxTextCtrl* HostField() { return ChildOfType<wxTextCtrl>(FrameInspector::LoginPanel(frame)); }
-    wxChoice* ProtocolChoice() { return ChildOfType<wxChoice>(FrameInspector::LoginPanel(frame)); }
-    wxWindow* LoginButton() { return ChildOfType<wxBitmapButton>(FrameInspector::LoginPanel(frame)); }
-    wxTextCtrl* CommandField() { return ChildOfType<wxTextCtrl>(FrameInspector::MCSPanel(frame)); }
-    wxWindow* SendButton() { return ChildOfType<wxBitmapButton>(FrameInspector::MCSPanel(frame)); }
+    wxAuiNotebook* Notebook() { return FrameProbe::Notebook(frame); }
+    wxTextCtrl* HostField() { return ChildOfType<wxTextCtrl>(FrameProbe::LoginPanel(frame)); }
+    wxChoice* ProtocolChoice() { return ChildOfType<wxChoice>(FrameProbe::LoginPanel(frame)); }
+    wxWindow* LoginButton() { return ChildOfType<wxBitmapButton>(FrameProbe::LoginPanel(frame)); }
+    wxTextCtrl* CommandField() { return ChildOfType<wxTextCtrl>(FrameProbe::MCSPanel(frame)); }
+    wxWindow* SendButton() { return ChildOfType<wxBitmapButton>(FrameProbe::MCSPanel(frame)); }
 
     NativeWindow PageWindow(ShellyardConnPanel* page)
     {
@@ -344,7 +345,7 @@ TEST_F(SessionTest, PuttyThatDoesNotShowAWindowGetsTheMessageAndTheOptions)
 TEST_F(SessionTest, PuttyConfigurationStartsPuttyOutsideTheNotebook)
 {
     Start();
-    FrameInspector::Command(frame, FrameInspector::PuttyConfigurationId(frame));
+    FrameProbe::Command(frame, FrameProbe::PuttyConfigurationId(frame));
     std::vector<long> started;
     ASSERT_TRUE(WaitFor([&] { return (started = ChildProcesses()).size() == 1; }));
     NativeWindow window = 0;
@@ -359,13 +360,13 @@ TEST_F(SessionTest, PuttyConfigurationFromAMissingLocationSaysSo)
     Start();
     AppConfig::Instance().WritePuttyPath(wxString::FromUTF8((root + "/gone/putty").c_str()));
     AppConfig::Instance().WritePlinkPath("/usr/bin/plink");
-    FrameInspector::SetCurrentSite(frame, {"x", "127.0.0.1", "ssh", "", "", "1"});
+    FrameProbe::SetCurrentSite(frame, {"x", "127.0.0.1", "ssh", "", "", "1"});
     // The location is read at connections and start-up; this one comes from a failed connection.
     ModalScript::Get().ExpectMessage(kFailureMessage, "Shellyard", wxOK | wxICON_INFORMATION, wxID_OK);
     ModalScript::Get().ExpectDialog<wxDialog>("the options dialog", [](wxDialog*) { return wxID_CANCEL; });
     frame->ConnectSite();
     ModalScript::Get().ExpectMessage(kFailureMessage, "Shellyard", wxOK | wxICON_INFORMATION, wxID_OK);
-    FrameInspector::Command(frame, FrameInspector::PuttyConfigurationId(frame));
+    FrameProbe::Command(frame, FrameProbe::PuttyConfigurationId(frame));
     ModalScript::Get().Verify();
     EXPECT_TRUE(ChildProcesses().empty());
 }
@@ -605,7 +606,7 @@ TEST_F(SessionTest, QuittingEndsEveryPutty)
 
     ModalScript::Get().ExpectMessage("Are you sure you want to close all loggin sites and quite?", "Shellyard",
                                      wxYES_NO, wxID_YES);
-    FrameInspector::Command(frame, 1000);
+    FrameProbe::Command(frame, 1000);
     ASSERT_TRUE(WaitFor([&] { return !frame; }));
     EXPECT_TRUE(WaitFor([&] {
         for (long pid : pids)
@@ -627,13 +628,13 @@ TEST_F(SessionTest, TerminalFollowsFullScreenAndBack)
     ASSERT_TRUE(WaitFor([&] { return FillsTab(terminal, page); }));
     wxSize normal = page->TerminalSize();
 
-    FrameInspector::Command(frame, FrameInspector::FullScreenId(frame));
+    FrameProbe::Command(frame, FrameProbe::FullScreenId(frame));
     int width = 0, height = 0;
     EXPECT_TRUE(WaitFor([&] { return page->TerminalSize().y > normal.y && FillsTab(terminal, page); }))
         << page->TerminalSize().y << " vs " << normal.y << ", terminal "
         << (TerminalWindow::SizeOf(terminal, width, height), width) << "x" << height;
     wxSize full = page->TerminalSize();
-    FrameInspector::Command(frame, FrameInspector::FullScreenId(frame));
+    FrameProbe::Command(frame, FrameProbe::FullScreenId(frame));
     EXPECT_TRUE(WaitFor([&] { return page->TerminalSize().y < full.y && FillsTab(terminal, page); }))
         << page->TerminalSize().y << " vs " << normal.y << ", terminal "
         << (TerminalWindow::SizeOf(terminal, width, height), width) << "x" << height;
@@ -708,5 +709,5 @@ TEST_F(SessionTest, QuickLoginOverTelnetUsesTheTelnetPort)
     EXPECT_EQ(CommandLineOf(page->GetTerminalProcess()->Pid()),
               std::string("/usr/bin/putty") + '\0' + "-load" + '\0' + "Default Settings" + '\0' + "-telnet" + '\0' +
                   "127.0.0.1" + '\0' + "-P" + '\0' + "23" + '\0');
-    EXPECT_EQ(FrameInspector::CurrentSite(frame).port, "23");
+    EXPECT_EQ(FrameProbe::CurrentSite(frame).port, "23");
 }

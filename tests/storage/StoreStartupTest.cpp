@@ -19,7 +19,7 @@ class StoreStartupTest : public FrameFixture {
 protected:
     std::size_t SiteCount()
     {
-        wxTreeCtrl* tree = FrameInspector::Tree(frame);
+        wxTreeCtrl* tree = FrameProbe::Tree(frame);
         return tree->GetChildrenCount(tree->GetRootItem(), false);
     }
 };
@@ -36,7 +36,7 @@ TEST_F(StoreStartupTest, MissingDatabaseIsAnnouncedAndMadeReadyForSites)
     site.hostname = "first";
     site.hosttype = "ssh";
     site.hostport = "22";
-    EXPECT_EQ(FrameInspector::Store(frame)->AddSite(site), 1) << "the new file holds the site table";
+    EXPECT_EQ(FrameProbe::Store(frame)->AddSite(site), 1) << "the new file holds the site table";
     DestroyFrame();
 
     // The next start finds the file and its site without any message.

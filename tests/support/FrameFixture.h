@@ -1,7 +1,7 @@
 #pragma once
 // A fixture that creates the real main window in private program and working directories, with a
 // site database (holding the site table) already in place, so start-up shows no database notice.
-#include "support/FrameInspector.h"
+#include "support/FrameProbe.h"
 #include "support/GuiTest.h"
 
 #include <string>

@@ -12,7 +12,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-struct NewSiteDialogInspector {
+struct NewSiteDialogProbe {
     using D = ShellyardNewSiteDialog;
     static wxNotebook* Notebook(D* d) { return d->connectionNotebook; }
     static wxTextCtrl* Name(D* d) { return d->nameText; }

@@ -8,7 +8,7 @@
 
 #include <wx/toolbar.h>
 
-struct FrameInspector {
+struct FrameProbe {
     static wxAuiManager& Aui(ShellyardFrame* f) { return f->auiManager; }
     static wxAuiNotebook* Notebook(ShellyardFrame* f) { return f->notebook; }
     static wxToolBar* ToolBar(ShellyardFrame* f) { return f->toolBar; }
