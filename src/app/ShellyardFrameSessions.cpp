@@ -10,12 +10,14 @@
 #include "session/TerminalWindow.h"
 #include "storage/SiteStore.h"
 
+#include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/filename.h>
 #include <wx/stopwatch.h>
 #include <wx/log.h>
 #include <wx/msgdlg.h>
 #include <wx/utils.h>
+#include <wx/weakref.h>
 
 namespace {
 // The default location of a terminal program: found on PATH, else beside the settings file.
@@ -34,6 +36,43 @@ wxString DefaultProgramLocation(const wxString& name)
 std::string Utf8(const wxString& text)
 {
     return std::string(text.utf8_str());
+}
+
+// Keeps our windows disabled while a connection runs. Connections that follow each other straight
+// away (connecting all sites) keep them disabled in between: enabling and disabling every window
+// anew makes the toolkit restyle and repaint the whole frame each time, which holds up the events
+// longer than any step of a connection. Done is called once the application handles events again.
+class ConnectingDisabler {
+public:
+    ConnectingDisabler()
+    {
+        if (users++ == 0 && !held)
+            held = new wxWindowDisabler();
+    }
+    ~ConnectingDisabler() { --users; }
+    // Enables the windows unless another connection has started meanwhile.
+    static void Done()
+    {
+        if (users == 0) {
+            delete held;
+            held = nullptr;
+        }
+    }
+
+private:
+    static int users;
+    static wxWindowDisabler* held;
+};
+
+int ConnectingDisabler::users = 0;
+wxWindowDisabler* ConnectingDisabler::held = nullptr;
+
+// Handles what the application has pending, between the steps of a connection.
+void KeepEventsFlowing()
+{
+    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+    if (loop && !loop->IsYielding())
+        loop->YieldFor(wxEVT_CATEGORY_ALL);
 }
 
 void ShowPuttyFailure()
@@ -78,28 +117,47 @@ void ShellyardFrame::ConnectSite()
                                                               Utf8(port), Utf8(user), Utf8(password));
     wxLogMessage("Connecting %s: %s", name, wxString::FromUTF8(arguments.ForLog().c_str()));
 
-    TerminalProcess* process = TerminalProcess::Start(arguments);
-    NativeWindow window = process ? process->WaitForWindow() : 0;
-
+    TerminalProcess* process = nullptr;
     ShellyardConnPanel* page = nullptr;
     TerminalWindow::EmbedResult embedded = TerminalWindow::EmbedResult::Failed;
-    if (window) {
-        page = new ShellyardConnPanel(notebook);
-        notebook->AddPage(page, name, false, PictureBitmap("tree2"));
-        page->SetTerminalProcess(process);
-        embedded = page->EmbedTerminal(window);
-        if (embedded == TerminalWindow::EmbedResult::Failed) {
-            notebook->DeletePage(notebook->GetPageIndex(page));  // the tab ends its process
-            page = nullptr;
+    {
+        // From the start of PuTTY to its terminal shown in a tab our windows stay disabled, so that
+        // no click starts another command; events are handled between the steps, each of which
+        // takes a while on a busy display.
+        ConnectingDisabler disabler;
+        process = TerminalProcess::Start(arguments);
+        NativeWindow window = process ? process->WaitForWindow() : 0;
+
+        if (window) {
+            KeepEventsFlowing();
+            page = new ShellyardConnPanel(notebook);
+            notebook->AddPage(page, name, false, PictureBitmap("tree2"));
+            page->SetTerminalProcess(process);
+            KeepEventsFlowing();
+            embedded = page->EmbedTerminal(window);
+            if (embedded == TerminalWindow::EmbedResult::Failed) {
+                notebook->DeletePage(notebook->GetPageIndex(page));  // the tab ends its process
+                page = nullptr;
+            } else {
+                KeepEventsFlowing();
+                int index = notebook->GetPageIndex(page);
+                if (index != wxNOT_FOUND)
+                    notebook->SetSelection(index);
+                KeepEventsFlowing();
+                auiManager.Update();
+                KeepEventsFlowing();
+            }
+        } else if (process) {
+            wxLogMessage("PuTTY (process %ld) %s", process->Pid(),
+                         process->HasExited() ? "exited without showing a window" : "showed no window in time");
+            process->Release(std::chrono::milliseconds(0));
+        } else {
+            wxLogMessage("PuTTY could not be started from \"%s\"", puttyPath);
         }
-    } else if (process) {
-        wxLogMessage("PuTTY (process %ld) %s", process->Pid(),
-                     process->HasExited() ? "exited without showing a window" : "showed no window in time");
-        process->Release(std::chrono::milliseconds(0));
-    } else {
-        wxLogMessage("PuTTY could not be started from \"%s\"", puttyPath);
     }
 
+    if (!page || embedded == TerminalWindow::EmbedResult::EmbeddedWithoutMenu)
+        ConnectingDisabler::Done();  // the messages below need the windows usable
     if (!page) {
         ShowPuttyFailure();
         wxCommandEvent options;
@@ -109,13 +167,14 @@ void ShellyardFrame::ConnectSite()
     }
     if (embedded == TerminalWindow::EmbedResult::EmbeddedWithoutMenu)
         wxMessageBox(_("Failed to start Putty.exe!"), wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
-
-    int index = notebook->GetPageIndex(page);
-    if (index != wxNOT_FOUND)
-        notebook->SetSelection(index);
-    auiManager.Update();
-    // The user connected to work in the new terminal: it takes the keys.
-    page->CallAfter(&ShellyardConnPanel::FocusTerminal);
+    // Once events flow again the windows are enabled and the user, who connected to work in the
+    // new terminal, has it take the keys.
+    wxWeakRef<ShellyardConnPanel> connected(page);
+    wxTheApp->CallAfter([connected] {
+        ConnectingDisabler::Done();
+        if (connected)
+            connected->FocusTerminal();
+    });
 }
 
 void ShellyardFrame::QuickConnect(wxString host, wxString protocol)

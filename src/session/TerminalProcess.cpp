@@ -99,12 +99,14 @@ NativeWindow TerminalProcess::WaitForWindow()
     auto deadline = std::chrono::steady_clock::now() + windowDeadline;
     TerminalWindow::RuledOut ruledOut;
     for (;;) {
+        // Events flow before every look, the first too: starting the program and disabling the
+        // windows took a while already, and a program just started shows no window yet.
+        KeepEventsFlowing();
         NativeWindow window = TerminalWindow::Find(pid, &ruledOut);
         if (window)
             return window;
         if (exited || std::chrono::steady_clock::now() >= deadline)
             return 0;
-        KeepEventsFlowing();
     }
 }
 

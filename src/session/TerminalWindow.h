@@ -22,7 +22,9 @@ using RuledOut = std::unordered_set<NativeWindow>;
 // The terminal window that process processId shows, or 0 while it shows none: a mapped top-level
 // window of class "PuTTY" (compared without case) that belongs to that process and is not a dialog
 // transient for another window. Windows of other processes are never returned. ruledOut (optional)
-// carries what earlier looks for the same process excluded, and gains what this one excludes.
+// carries what earlier looks for the same process excluded, and gains what this one excludes; such a
+// look may stop early and return 0 after a short while once it has excluded more, so that a caller
+// looking repeatedly keeps its events flowing, and the next look goes on where this one stopped.
 NativeWindow Find(long processId, RuledOut* ruledOut = nullptr);
 
 enum class EmbedResult {

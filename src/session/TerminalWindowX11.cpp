@@ -87,19 +87,34 @@ bool IsTransient(Display* display, Window window)
     return XGetTransientForHint(display, window, &owner) && owner != None;
 }
 
+// How long one look that remembers what it ruled out may take. Each window asked about costs a
+// round trip to the server, and a display with dozens of terminals has hundreds of top-level
+// windows: a first look through all of them could hold up the caller's events for long. A look that
+// ran out of time returns having ruled out at least one window more, and the next one goes on.
+struct LookBudget {
+    std::chrono::steady_clock::time_point end;
+    const TerminalWindow::RuledOut* ruledOut;
+    size_t ruledOutBefore;
+    bool Spent() const
+    {
+        return ruledOut && ruledOut->size() > ruledOutBefore && std::chrono::steady_clock::now() >= end;
+    }
+};
+
 // Looks through the children of parent for the terminal window of processId. Client windows (those
 // with a WM_CLASS) are candidates and are not entered, so terminals already embedded in our own
 // frame are never visited; other windows (a window manager's frames) are entered up to depth levels.
 // Clients of another class or process go into ruledOut; frames are looked into afresh each time,
 // since a manager may reparent a new client into one.
-Window FindBelow(Display* display, Window parent, long processId, int depth, TerminalWindow::RuledOut* ruledOut)
+Window FindBelow(Display* display, Window parent, long processId, int depth, TerminalWindow::RuledOut* ruledOut,
+                 const LookBudget& budget)
 {
     Window root = None, parentOfParent = None, *children = nullptr;
     unsigned int count = 0;
     if (!XQueryTree(display, parent, &root, &parentOfParent, &children, &count))
         return None;
     Window found = None;
-    for (unsigned int i = 0; i < count && found == None; ++i) {
+    for (unsigned int i = 0; i < count && found == None && !budget.Spent(); ++i) {
         Window child = children[i];
         if (ruledOut && ruledOut->count(child))
             continue;
@@ -120,7 +135,7 @@ Window FindBelow(Display* display, Window parent, long processId, int depth, Ter
             if (XGetWindowAttributes(display, child, &attributes) && attributes.map_state == IsViewable)
                 found = child;
         } else if (depth > 1) {
-            found = FindBelow(display, child, processId, depth - 1, ruledOut);
+            found = FindBelow(display, child, processId, depth - 1, ruledOut, budget);
         }
     }
     if (children)
@@ -206,8 +221,10 @@ NativeWindow Find(long processId, RuledOut* ruledOut)
     if (!display || processId <= 0)
         return 0;
     ErrorTrap trap;
+    LookBudget budget{std::chrono::steady_clock::now() + std::chrono::milliseconds(20), ruledOut,
+                      ruledOut ? ruledOut->size() : 0};
     // Depth 3 reaches clients inside the frames of common window managers (frame, then a wrapper).
-    return static_cast<NativeWindow>(FindBelow(display, DefaultRootWindow(display), processId, 3, ruledOut));
+    return static_cast<NativeWindow>(FindBelow(display, DefaultRootWindow(display), processId, 3, ruledOut, budget));
 }
 
 EmbedResult Embed(NativeWindow terminal, NativeWindow page, int width, int height,

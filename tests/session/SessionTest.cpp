@@ -394,6 +394,44 @@ TEST_F(SessionTest, QuickLoginsBackToBackEachEmbedTheirOwnPutty)
     EXPECT_EQ(Notebook()->GetSelection(), 1);
 }
 
+// Connections that follow each other straight away keep the windows disabled in between; a failing
+// one still shows its message over usable windows, and the windows are usable once events flow.
+TEST_F(SessionTest, ConnectionsBackToBackLeaveTheWindowsUsable)
+{
+    Start({Site("one", port), Site("two", port), Site("three", port)});
+    ShellyardConnPanel* first = ConnectStored("one");
+    ShellyardConnPanel* second = ConnectStored("two");
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(first->GetTerminalProcess()->Pid(), second->GetTerminalProcess()->Pid());
+    EXPECT_EQ(TerminalWindow::ParentOf(second->GetTerminalWindow()), PageWindow(second));
+
+    AppConfig::Instance().WritePuttyPath(wxString::FromUTF8((root + "/no such putty").c_str()));
+    AppConfig::Instance().WritePlinkPath("/usr/bin/plink");
+    bool enabledAtMessage = false, enabledAtOptions = false;
+    ModalScript::Get().ExpectDialog<wxMessageDialog>("the failure message", [&](wxMessageDialog* box) {
+        enabledAtMessage = frame->IsEnabled();
+        EXPECT_EQ(box->GetMessage(), kFailureMessage);
+        return wxID_OK;
+    });
+    ModalScript::Get().ExpectDialog<wxDialog>("the options dialog", [&](wxDialog*) {
+        enabledAtOptions = frame->IsEnabled();
+        return wxID_CANCEL;
+    });
+    EXPECT_EQ(ConnectStored("three"), nullptr);
+    ModalScript::Get().Verify();
+    EXPECT_TRUE(enabledAtMessage);
+    EXPECT_TRUE(enabledAtOptions);
+    EXPECT_TRUE(frame->IsEnabled());
+
+    // After a successful connection the windows come back as soon as events are handled.
+    AppConfig::Instance().WritePuttyPath("/usr/bin/putty");
+    ShellyardConnPanel* third = ConnectStored("three");
+    ASSERT_NE(third, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return frame->IsEnabled(); }, 1s));
+    EXPECT_EQ(Notebook()->GetPageCount(), 3u);
+    EXPECT_EQ(Notebook()->GetSelection(), 2);
+}
+
 namespace {
 // The local port of the SSH connection a PuTTY process holds, as the server sees it in
 // SSH_CLIENT ("127.0.0.1 <port> <server port>").
