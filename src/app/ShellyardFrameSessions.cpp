@@ -4,6 +4,7 @@
 
 #include "app/AppConfig.h"
 #include "resources/Pictures.h"
+#include "session/PendingEvents.h"
 #include "session/ShellyardConnPanel.h"
 #include "session/TerminalArguments.h"
 #include "session/TerminalProcess.h"
@@ -70,9 +71,7 @@ wxWindowDisabler* ConnectingDisabler::held = nullptr;
 // Handles what the application has pending, between the steps of a connection.
 void KeepEventsFlowing()
 {
-    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-    if (loop && !loop->IsYielding())
-        loop->YieldFor(wxEVT_CATEGORY_ALL);
+    HandlePendingEvents();
 }
 
 void ShowPuttyFailure()
@@ -200,9 +199,7 @@ void ShellyardFrame::SendToAllSessions(wxString text)
         Raise();
         wxStopWatch waited;
         while (!IsActive() && waited.Time() < 1000) {
-            wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-            if (loop && !loop->IsYielding())
-                loop->YieldFor(wxEVT_CATEGORY_UI | wxEVT_CATEGORY_TIMER);
+            HandlePendingEvents(wxEVT_CATEGORY_UI | wxEVT_CATEGORY_TIMER);
             wxMilliSleep(5);
         }
     }

@@ -1,5 +1,7 @@
 #include "session/ShellyardConnPanel.h"
 
+#include "session/PendingEvents.h"
+
 #include "session/TerminalProcess.h"
 
 #include <wx/evtloop.h>
@@ -53,11 +55,7 @@ TerminalWindow::EmbedResult ShellyardConnPanel::EmbedTerminal(NativeWindow windo
     if (!page)
         return TerminalWindow::EmbedResult::Failed;
     wxSize size = TerminalSize();
-    TerminalWindow::EmbedResult result = TerminalWindow::Embed(window, page, size.x, size.y, [] {
-        wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-        if (loop && !loop->IsYielding())
-            loop->YieldFor(wxEVT_CATEGORY_ALL);
-    });
+    TerminalWindow::EmbedResult result = TerminalWindow::Embed(window, page, size.x, size.y, [] { HandlePendingEvents(); });
     if (result != TerminalWindow::EmbedResult::Failed)
         SetTerminalWindow(window);
     return result;
@@ -86,9 +84,7 @@ bool ShellyardConnPanel::WaitUntilTerminalShown()
     while (!TerminalWindow::IsOnScreen(terminalWindow)) {
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
-        wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-        if (loop && !loop->IsYielding())
-            loop->YieldFor(wxEVT_CATEGORY_UI);
+        HandlePendingEvents(wxEVT_CATEGORY_UI);
         wxMilliSleep(1);
     }
     return true;

@@ -1,5 +1,7 @@
 #include "session/TerminalProcess.h"
 
+#include "session/PendingEvents.h"
+
 #include "session/TerminalWindow.h"
 
 #include <map>
@@ -33,9 +35,7 @@ RunningPrograms& Running()
 // disabled by the caller, so no user command starts meanwhile.
 void KeepEventsFlowing()
 {
-    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-    if (loop && !loop->IsYielding())
-        loop->YieldFor(wxEVT_CATEGORY_ALL);
+    HandlePendingEvents();
     wxMilliSleep(10);
 }
 
