@@ -47,6 +47,16 @@ ShellyardFrame::ShellyardFrame(wxFrame* frame)
     sitesListShown = 1;
     panesShown = 1;
 
+    const int restoreSizeId = wxWindow::NewControlId();
+    restoreSizeTimer.SetOwner(this, restoreSizeId);
+    Bind(
+        wxEVT_TIMER,
+        [this](wxTimerEvent&) {
+            if (!IsFullScreen() && !IsMaximized() && normalSize.IsFullySpecified() && GetSize() != normalSize)
+                SetSize(normalSize);
+        },
+        restoreSizeId);
+
     OpenSiteStore();
     BuildLayout();
     LocateTerminalPrograms();
@@ -147,12 +157,15 @@ void ShellyardFrame::OnFullScreen(wxCommandEvent& event)
 {
     if (panesShown) {
         panesShown = 0;
+        restoreSizeTimer.Stop();
+        normalSize = GetSize();
         ShowPanes(false);
         ShowFullScreen(true, wxFULLSCREEN_ALL);
     } else {
         panesShown = 1;
         ShowFullScreen(false, wxFULLSCREEN_ALL);
         ShowPanes(true);
+        restoreSizeTimer.StartOnce(300);
     }
 }
 

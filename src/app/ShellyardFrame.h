@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <wx/aui/aui.h>
+#include <wx/timer.h>
 #include <wx/treectrl.h>
 
 class KeyPlatform;
@@ -89,6 +90,11 @@ private:
     void DeleteSelectedSite();
     void AppendSiteNode();
     void OpenWebPage();
+
+    // The window's size before full screen. Without a window manager GTK sometimes drops the
+    // resize back, and the frame would stay screen-sized; a moment later it is checked again.
+    wxSize normalSize;
+    wxTimer restoreSizeTimer;
 
     wxAuiManager auiManager;
     wxAuiNotebook* notebook = nullptr;

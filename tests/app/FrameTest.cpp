@@ -226,6 +226,9 @@ TEST_F(FrameTest, FullScreenTwiceReturnsToTheNormalWindow)
     FrameProbe::Command(frame, fullScreen);
     EXPECT_FALSE(frame->IsFullScreen());
     EXPECT_EQ(ShellyardFrame::panesShown, 1);
+    // The window gets its own size back (GTK without a window manager sometimes drops that resize).
+    EXPECT_TRUE(WaitFor([this] { return frame->GetSize() == wxSize(1156, 805); }, std::chrono::seconds(3)))
+        << frame->GetSize().x << "x" << frame->GetSize().y;
     for (const char* pane : {"tb", "loginpanel", "mcspanel", "SiteTree", "notebook_content"})
         EXPECT_TRUE(PaneShown(pane)) << pane;
 
@@ -350,3 +353,4 @@ TEST_F(FrameTest, AboutShowsTheVersionAndBothPictures)
     });
     FrameProbe::Command(frame, 1002);
 }
+

@@ -674,7 +674,8 @@ TEST_F(SessionTest, TerminalFollowsFullScreenAndBack)
     wxSize full = page->TerminalSize();
     FrameProbe::Command(frame, FrameProbe::FullScreenId(frame));
     EXPECT_TRUE(WaitFor([&] { return page->TerminalSize().y < full.y && FillsTab(terminal, page); }))
-        << page->TerminalSize().y << " vs " << normal.y << ", terminal "
+        << page->TerminalSize().y << " vs " << normal.y << ", frame " << frame->GetSize().x << "x"
+        << frame->GetSize().y << (frame->IsFullScreen() ? " full screen" : "") << ", terminal "
         << (TerminalWindow::SizeOf(terminal, width, height), width) << "x" << height;
 }
 
