@@ -2,6 +2,7 @@
 // blanks) typed with both delays 0 into a window of ours, timed until the last character has
 // arrived, and checked for lost or reordered characters. Run it under X, e.g.
 //   tests/support/with-xvfb.sh build/bench/bench_keys
+#include "session/keys/ScriptText.h"
 #include "session/keys/KeySender.h"
 #include "session/keys/KeyRecorder.h"
 
@@ -32,26 +33,6 @@ std::string MixedText(size_t length)
     return text;
 }
 
-// Characters with a meaning in a script are written with their key names.
-std::string AsScript(const std::string& text)
-{
-    std::string script;
-    for (char c : text) {
-        switch (c) {
-        case '+': script += "{PLUS}"; break;
-        case '^': script += "{CARET}"; break;
-        case '%': script += "{PERCENT}"; break;
-        case '@': script += "{AT}"; break;
-        case '(': script += "{LEFTPAREN}"; break;
-        case ')': script += "{RIGHTPAREN}"; break;
-        case '~': script += "{TILDE}"; break;
-        case '{': script += "{LEFTBRACE}"; break;
-        case '}': script += "{RIGHTBRACE}"; break;
-        default: script += c;
-        }
-    }
-    return script;
-}
 }  // namespace
 
 int main()

@@ -7,6 +7,7 @@
 //      within 2 s).
 // Run it next to the test SSH server on a private X server:
 //   tests/support/with-sshd.sh tests/support/with-xvfb.sh build/bench/bench_sessions
+#include "support/ShellCommand.h"
 #include "support/FrameProbe.h"
 
 #include "app/ShellyardApp.h"
@@ -67,24 +68,7 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     return true;
 }
 
-std::string Env(const char* name)
-{
-    const char* value = getenv(name);
-    return value ? value : "";
-}
 
-std::string Shell(const std::string& command)
-{
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            output.append(buffer, n);
-        pclose(pipe);
-    }
-    return output;
-}
 
 int LoginShells(const std::string& user)
 {

@@ -1,6 +1,7 @@
 // Terminal sessions end to end: the real frame starts the real PuTTY against a private OpenSSH
 // server (tests/support/with-sshd.sh) on a private X server; effects are checked where they happen
 // (the window tree of the X server, the process table, files on the server).
+#include "support/ShellCommand.h"
 #include "support/FrameFixture.h"
 
 #include "app/AppConfig.h"
@@ -30,25 +31,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::string Env(const char* name)
-{
-    const char* value = getenv(name);
-    return value ? value : "";
-}
 
-// Output of a shell command run by the test (not by the program under test).
-std::string Shell(const std::string& command)
-{
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            output.append(buffer, n);
-        pclose(pipe);
-    }
-    return output;
-}
 
 // Processes whose parent is this test, zombies included: whatever the program started and did not
 // end and reap shows up here.

@@ -2,6 +2,7 @@
 // windows of ours exactly as written, with the layout the server has now, and leave no key down.
 #include <gtest/gtest.h>  // before X11's None and Bool macros
 
+#include "session/keys/ScriptText.h"
 #include "session/keys/KeySender.h"
 #include "session/keys/KeyRecorder.h"
 
@@ -13,28 +14,8 @@
 
 namespace {
 
-// The printable ASCII range as a script: the characters with a meaning of their own are written
-// with their key names.
+// The printable ASCII range, in order.
 std::string PrintableAscii() { std::string s; for (char c = 0x20; c <= 0x7E; ++c) s += c; return s; }
-std::string AsScript(const std::string& text)
-{
-    std::string script;
-    for (char c : text) {
-        switch (c) {
-        case '+': script += "{PLUS}"; break;
-        case '^': script += "{CARET}"; break;
-        case '%': script += "{PERCENT}"; break;
-        case '@': script += "{AT}"; break;
-        case '(': script += "{LEFTPAREN}"; break;
-        case ')': script += "{RIGHTPAREN}"; break;
-        case '~': script += "{TILDE}"; break;
-        case '{': script += "{LEFTBRACE}"; break;
-        case '}': script += "{RIGHTBRACE}"; break;
-        default: script += c;
-        }
-    }
-    return script;
-}
 
 int Shell(const std::string& command) { return std::system(command.c_str()); }
 
