@@ -90,6 +90,7 @@ private:
     void DeleteSelectedSite();
     void AppendSiteNode();
     void OpenWebPage();
+    void ShowConnectionFailure();
 
     // The window's size before full screen. Without a window manager GTK sometimes drops the
     // resize back, and the frame would stay screen-sized; a moment later it is checked again.

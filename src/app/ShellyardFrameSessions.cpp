@@ -108,72 +108,89 @@ void ShellyardFrame::ConnectSite()
     std::unique_ptr<SiteRecord> record = siteStore ? siteStore->FindSite(host, name) : nullptr;
     siteUser = record ? record->hostuser : wxString();
     sitePassword = record ? record->hostpasswd : wxString();
-    const wxString user = siteUser;
-    const wxString password = sitePassword;
 
     LocateTerminalPrograms();
     TerminalArguments arguments = TerminalArguments::ForPutty(Utf8(puttyPath), Utf8(protocol), Utf8(host),
-                                                              Utf8(port), Utf8(user), Utf8(password));
+                                                              Utf8(port), Utf8(siteUser), Utf8(sitePassword));
     wxLogMessage("Connecting %s: %s", name, wxString::FromUTF8(arguments.ForLog().c_str()));
+    TerminalProcess* process = TerminalProcess::Start(arguments);
+    if (!process) {
+        wxLogMessage("PuTTY could not be started from \"%s\"", puttyPath);
+        ConnectingDisabler::Done();  // the messages need the windows usable
+        ShowConnectionFailure();
+        return;
+    }
 
-    TerminalProcess* process = nullptr;
-    ShellyardConnPanel* page = nullptr;
+    wxWeakRef<ShellyardConnPanel> page;
     TerminalWindow::EmbedResult embedded = TerminalWindow::EmbedResult::Failed;
     {
-        // From the start of PuTTY to its terminal shown in a tab our windows stay disabled, so that
-        // no click starts another command; events are handled between the steps, each of which
-        // takes a while on a busy display.
+        // From here to the terminal shown in its tab our windows stay disabled, so that no click
+        // starts another command; events are handled between the steps. PuTTY is on its way
+        // meanwhile: the tab is made and brought to the front while it starts, and the terminal
+        // shows in place the moment it is there.
         ConnectingDisabler disabler;
-        process = TerminalProcess::Start(arguments);
-        NativeWindow window = process ? process->WaitForWindow() : 0;
+        KeepEventsFlowing();
+        page = new ShellyardConnPanel(notebook);
+        page->SetTerminalProcess(process);  // from now on the tab holds the process
+        KeepEventsFlowing();
+        notebook->AddPage(page, name, true, PictureBitmap("tree2"));
 
-        if (window) {
+        NativeWindow window = 0;
+        for (;;) {
             KeepEventsFlowing();
-            page = new ShellyardConnPanel(notebook);
-            notebook->AddPage(page, name, false, PictureBitmap("tree2"));
-            page->SetTerminalProcess(process);
-            KeepEventsFlowing();
-            embedded = page->EmbedTerminal(window);
-            if (embedded == TerminalWindow::EmbedResult::Failed) {
-                notebook->DeletePage(notebook->GetPageIndex(page));  // the tab ends its process
-                page = nullptr;
-            } else {
-                KeepEventsFlowing();
-                int index = notebook->GetPageIndex(page);
-                if (index != wxNOT_FOUND)
-                    notebook->SetSelection(index);
-                KeepEventsFlowing();
-                auiManager.Update();
-                KeepEventsFlowing();
+            process = page ? page->GetTerminalProcess() : nullptr;
+            if (!process) {
+                wxLogMessage("The tab of %s was closed before its terminal showed", name);
+                break;
             }
-        } else if (process) {
-            wxLogMessage("PuTTY (process %ld) %s", process->Pid(),
-                         process->HasExited() ? "exited without showing a window" : "showed no window in time");
-            process->Release(std::chrono::milliseconds(0));
-        } else {
-            wxLogMessage("PuTTY could not be started from \"%s\"", puttyPath);
+            if ((window = process->LookForWindow()) != 0)
+                break;
+            if (process->GaveUpOnWindow()) {
+                wxLogMessage("PuTTY (process %ld) %s", process->Pid(),
+                             process->HasExited() ? "exited without showing a window" : "showed no window in time");
+                break;
+            }
+            wxMilliSleep(10);
+        }
+        if (window)
+            embedded = page->EmbedTerminal(window);
+        if (embedded == TerminalWindow::EmbedResult::Failed && page) {
+            // No terminal: the tab goes, and its process with it at once.
+            if (window)
+                wxLogMessage("The terminal window of %s could not be embedded", name);
+            process = page->GetTerminalProcess();
+            page->SetTerminalProcess(nullptr);
+            notebook->DeletePage(notebook->GetPageIndex(page));
+            if (process)
+                process->Release(std::chrono::milliseconds(0));
         }
     }
 
-    if (!page || embedded == TerminalWindow::EmbedResult::EmbeddedWithoutMenu)
+    if (embedded != TerminalWindow::EmbedResult::Embedded)
         ConnectingDisabler::Done();  // the messages below need the windows usable
-    if (!page) {
-        ShowPuttyFailure();
-        wxCommandEvent options;
-        OnOptions(options);
-        auiManager.Update();
+    if (embedded == TerminalWindow::EmbedResult::Failed) {
+        ShowConnectionFailure();
         return;
     }
     if (embedded == TerminalWindow::EmbedResult::EmbeddedWithoutMenu)
         wxMessageBox(_("Failed to start Putty.exe!"), wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
-    // Once events flow again the windows are enabled and the user, who connected to work in the
-    // new terminal, has it take the keys.
+    // Once events flow again the windows are enabled, the panes laid out, and the user, who
+    // connected to work in the new terminal, has it take the keys.
     wxWeakRef<ShellyardConnPanel> connected(page);
-    wxTheApp->CallAfter([connected] {
+    CallAfter([this, connected] {
         ConnectingDisabler::Done();
+        auiManager.Update();
         if (connected)
             connected->FocusTerminal();
     });
+}
+
+void ShellyardFrame::ShowConnectionFailure()
+{
+    ShowPuttyFailure();
+    wxCommandEvent options;
+    OnOptions(options);
+    auiManager.Update();
 }
 
 void ShellyardFrame::QuickConnect(wxString host, wxString protocol)

@@ -1,7 +1,5 @@
 #include "session/TerminalProcess.h"
 
-#include "session/PendingEvents.h"
-
 #include "session/TerminalWindow.h"
 
 #include <map>
@@ -29,14 +27,6 @@ RunningPrograms& Running()
 {
     static RunningPrograms running;
     return running;
-}
-
-// One slice of waiting: handle what the application has pending, then sleep briefly. Windows are
-// disabled by the caller, so no user command starts meanwhile.
-void KeepEventsFlowing()
-{
-    HandlePendingEvents();
-    wxMilliSleep(10);
 }
 
 // Whether location names a program the system can start. The toolkit only learns after the fact
@@ -89,25 +79,19 @@ TerminalProcess* TerminalProcess::Start(const TerminalArguments& arguments)
         return nullptr;
     }
     process->pid = pid;
+    process->started = std::chrono::steady_clock::now();
     Running().askedToEnd[pid] = false;
     return process;
 }
 
-NativeWindow TerminalProcess::WaitForWindow()
+NativeWindow TerminalProcess::LookForWindow()
 {
-    wxWindowDisabler disabler;
-    auto deadline = std::chrono::steady_clock::now() + windowDeadline;
-    TerminalWindow::RuledOut ruledOut;
-    for (;;) {
-        // Events flow before every look, the first too: starting the program and disabling the
-        // windows took a while already, and a program just started shows no window yet.
-        KeepEventsFlowing();
-        NativeWindow window = TerminalWindow::Find(pid, &ruledOut);
-        if (window)
-            return window;
-        if (exited || std::chrono::steady_clock::now() >= deadline)
-            return 0;
-    }
+    return TerminalWindow::Find(pid, &ruledOut);
+}
+
+bool TerminalProcess::GaveUpOnWindow() const
+{
+    return exited || std::chrono::steady_clock::now() - started >= windowDeadline;
 }
 
 void TerminalProcess::SetWindowDeadline(std::chrono::milliseconds deadline)

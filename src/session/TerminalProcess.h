@@ -6,6 +6,7 @@
 // it still runs. The object deletes itself once its program has exited and it has been released;
 // never delete it directly.
 #include "session/TerminalArguments.h"
+#include "session/TerminalWindow.h"
 #include "session/keys/KeyPlatform.h"
 
 #include <chrono>
@@ -19,12 +20,14 @@ public:
     // names no program that can be started (missing, a folder, not executable) or the start failed.
     static TerminalProcess* Start(const TerminalArguments& arguments);
 
-    // Waits for the program's terminal window while keeping the application's events flowing and
-    // its windows disabled (so that no click starts a second command meanwhile). Returns 0 when the
-    // program exited without showing one or the deadline passed.
-    NativeWindow WaitForWindow();
+    // One look for the program's terminal window; 0 while it shows none. Looks are cheap to repeat
+    // (every 10 ms while waiting): each remembers the windows earlier ones ruled out.
+    NativeWindow LookForWindow();
+    // True once waiting for the window is pointless: the program exited, or the window deadline,
+    // counted from the start, has passed.
+    bool GaveUpOnWindow() const;
 
-    // How long WaitForWindow waits at most (10 seconds unless changed, e.g. by a test).
+    // How long a program gets to show its window (10 seconds unless changed, e.g. by a test).
     static void SetWindowDeadline(std::chrono::milliseconds deadline);
     static std::chrono::milliseconds WindowDeadline();
 
@@ -52,6 +55,8 @@ private:
     void OnOwnerDestroyed(wxWindowDestroyEvent& event);
 
     long pid = 0;
+    std::chrono::steady_clock::time_point started;
+    TerminalWindow::RuledOut ruledOut;
     bool exited = false;
     bool released = false;
     bool askedToEnd = false;

@@ -307,8 +307,9 @@ TEST_F(SessionTest, PuttyThatDoesNotShowAWindowGetsTheMessageAndTheOptions)
             EXPECT_EQ(box->GetMessage(), kFailureMessage);
             EXPECT_EQ(box->GetCaption(), "Shellyard");
             EXPECT_EQ(box->GetMessageDialogStyle() & (wxOK | wxICON_INFORMATION), wxOK | wxICON_INFORMATION);
-            // No process of the failed start is left when the user reads this.
+            // No process of the failed start and no tab of it is left when the user reads this.
             EXPECT_TRUE(WaitFor([] { return ChildProcesses().empty(); }, 3s));
+            EXPECT_EQ(Notebook()->GetPageCount(), 0u);
             return wxID_OK;
         });
         ModalScript::Get().ExpectDialog<wxDialog>("the options dialog", [](wxDialog* dialog) {
@@ -323,6 +324,44 @@ TEST_F(SessionTest, PuttyThatDoesNotShowAWindowGetsTheMessageAndTheOptions)
         EXPECT_LT(answeredAfter, c.answerWithin);
         EXPECT_EQ(TerminalProcess::RunningCount(), 0u);
     }
+}
+
+TEST_F(SessionTest, TheTabOpensWhilePuttyStartsAndTheWindowsStayDisabled)
+{
+    Start();
+    std::string slowStart = root + "/slow-start";
+    WriteFile(slowStart, "#!/bin/sh\nexec sleep 60\n");
+    chmod(slowStart.c_str(), 0755);
+    AppConfig::Instance().WritePuttyPath(wxString::FromUTF8(slowStart.c_str()));
+    AppConfig::Instance().WritePlinkPath("/usr/bin/plink");
+    TerminalProcess::SetWindowDeadline(1500ms);
+
+    // Looked at while the program waits for the window.
+    size_t pagesWhileWaiting = 0;
+    wxString captionWhileWaiting;
+    int selectedWhileWaiting = -2;
+    bool frameEnabledWhileWaiting = true;
+    wxTimer look;
+    look.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        pagesWhileWaiting = Notebook()->GetPageCount();
+        if (pagesWhileWaiting > 0)
+            captionWhileWaiting = Notebook()->GetPageText(0);
+        selectedWhileWaiting = Notebook()->GetSelection();
+        frameEnabledWhileWaiting = frame->IsEnabled();
+    });
+    look.StartOnce(500);
+    ModalScript::Get().ExpectMessage(kFailureMessage, "Shellyard", wxOK | wxICON_INFORMATION, wxID_OK);
+    ModalScript::Get().ExpectDialog<wxDialog>("the options dialog", [](wxDialog*) { return wxID_CANCEL; });
+    HostField()->SetValue("127.0.0.1");
+    Click(LoginButton());
+    ModalScript::Get().Verify();
+
+    EXPECT_EQ(pagesWhileWaiting, 1u);
+    EXPECT_EQ(captionWhileWaiting, "127.0.0.1");
+    EXPECT_EQ(selectedWhileWaiting, 0);
+    EXPECT_FALSE(frameEnabledWhileWaiting);
+    EXPECT_EQ(Notebook()->GetPageCount(), 0u);
+    EXPECT_TRUE(WaitFor([] { return ChildProcesses().empty(); }, 3s));
 }
 
 TEST_F(SessionTest, PuttyConfigurationStartsPuttyOutsideTheNotebook)
