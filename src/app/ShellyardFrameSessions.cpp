@@ -51,13 +51,14 @@ public:
             held = new wxWindowDisabler();
     }
     ~ConnectingDisabler() { --users; }
-    // Enables the windows unless another connection has started meanwhile.
-    static void Done()
+    // Enables the windows unless another connection has started meanwhile; false in that case.
+    static bool Done()
     {
-        if (users == 0) {
-            delete held;
-            held = nullptr;
-        }
+        if (users > 0)
+            return false;
+        delete held;
+        held = nullptr;
+        return true;
     }
 
 private:
@@ -175,10 +176,12 @@ void ShellyardFrame::ConnectSite()
     if (embedded == TerminalWindow::EmbedResult::EmbeddedWithoutMenu)
         wxMessageBox(_("Failed to start Putty.exe!"), wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
     // Once events flow again the windows are enabled, the panes laid out, and the user, who
-    // connected to work in the new terminal, has it take the keys.
+    // connected to work in the new terminal, has it take the keys. When another connection has
+    // started by then (connecting all sites), the last one does this.
     wxWeakRef<ShellyardConnPanel> connected(page);
     CallAfter([this, connected] {
-        ConnectingDisabler::Done();
+        if (!ConnectingDisabler::Done())
+            return;
         auiManager.Update();
         if (connected)
             connected->FocusTerminal();

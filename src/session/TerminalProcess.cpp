@@ -3,10 +3,20 @@
 #include "session/TerminalWindow.h"
 
 #include <map>
+#include <vector>
 #include <wx/evtloop.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/utils.h>
+
+#ifndef __WXMSW__
+#include <cstring>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+extern char** environ;
+#endif
 
 namespace {
 
@@ -28,6 +38,95 @@ RunningPrograms& Running()
     static RunningPrograms running;
     return running;
 }
+
+#ifndef __WXMSW__
+// Started programs are reaped here rather than by the toolkit, which only reaps the children it
+// forked itself. A timer looks for exited ones while any runs; a caller waiting for one looks too.
+class ExitWatch : public wxTimer {
+public:
+    static ExitWatch& Get()
+    {
+        // Never destroyed: it may still be needed while the program's statics go away.
+        static ExitWatch* watch = new ExitWatch();
+        return *watch;
+    }
+    void Add(long pid, TerminalProcess* process)
+    {
+        watched[pid] = process;
+        if (!IsRunning())
+            Start(100);
+    }
+    void Remove(long pid)
+    {
+        watched.erase(pid);
+        if (watched.empty())
+            Stop();
+    }
+    // Reaps pid if it has exited; its process object hears of it (and may delete itself).
+    void Check(long pid)
+    {
+        auto found = watched.find(pid);
+        if (found == watched.end())
+            return;
+        int status = 0;
+        pid_t reaped = waitpid(static_cast<pid_t>(pid), &status, WNOHANG);
+        if (reaped == 0)
+            return;
+        TerminalProcess* process = found->second;
+        Remove(pid);
+        int code = reaped < 0 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        process->OnTerminate(static_cast<int>(pid), code);
+    }
+    void Notify() override
+    {
+        std::vector<long> pids;
+        for (const auto& entry : watched)
+            pids.push_back(entry.first);
+        for (long pid : pids)
+            Check(pid);
+    }
+
+private:
+    std::map<long, TerminalProcess*> watched;
+};
+
+// Starts argv (null-terminated, the program looked up on PATH) with GDK_BACKEND=x11 in an
+// otherwise unchanged environment, without copying this large process first (vfork-style spawn).
+// The program gets our standard streams, none of our other files, and the default signal handling.
+long Spawn(std::vector<const char*> argv)
+{
+    std::vector<char*> environment;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        if (strncmp(*entry, "GDK_BACKEND=", 12) != 0)
+            environment.push_back(*entry);
+    }
+    static char x11Backend[] = "GDK_BACKEND=x11";
+    environment.push_back(x11Backend);
+    environment.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = 0;
+    int failed = posix_spawnp(&pid, argv[0], &actions, &attributes, const_cast<char* const*>(argv.data()),
+                              environment.data());
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed) {
+        wxLogMessage("Cannot start %s: %s", argv[0], strerror(failed));
+        return 0;
+    }
+    return pid;
+}
+#endif
 
 // Whether location names a program the system can start. The toolkit only learns after the fact
 // (in the child) that a program could not be started; checking first gives the user an answer now.
@@ -63,21 +162,23 @@ TerminalProcess* TerminalProcess::Start(const TerminalArguments& arguments)
 {
     if (arguments.Items().empty() || !IsStartable(arguments.Items().front()))
         return nullptr;
-    // A non-empty environment replaces the whole one, so start from ours. PuTTY must talk X11 for
-    // its window to be embedded, also inside a Wayland session.
-    wxExecuteEnv environment;
-    wxGetEnvMap(&environment.env);
-    environment.env["GDK_BACKEND"] = "x11";
-
     // The program's standard streams are left alone rather than redirected into pipes that nobody
     // reads: a chatty program would otherwise stall once a pipe is full.
     TerminalProcess* process = new TerminalProcess();
-    std::vector<const char*> argv = arguments.Argv();
-    long pid = wxExecute(argv.data(), wxEXEC_ASYNC, process, &environment);
+#ifdef __WXMSW__
+    wxExecuteEnv environment;
+    wxGetEnvMap(&environment.env);
+    long pid = wxExecute(arguments.Argv().data(), wxEXEC_ASYNC, process, &environment);
+#else
+    long pid = Spawn(arguments.Argv());
+#endif
     if (pid <= 0) {
         delete process;  // never handed to a running program
         return nullptr;
     }
+#ifndef __WXMSW__
+    ExitWatch::Get().Add(pid, process);
+#endif
     process->pid = pid;
     process->started = std::chrono::steady_clock::now();
     Running().askedToEnd[pid] = false;
@@ -86,6 +187,11 @@ TerminalProcess* TerminalProcess::Start(const TerminalArguments& arguments)
 
 NativeWindow TerminalProcess::LookForWindow()
 {
+#ifndef __WXMSW__
+    ExitWatch::Get().Check(pid);  // a program that exited at once is noticed now
+#endif
+    if (exited)
+        return 0;
     return TerminalWindow::Find(pid, &ruledOut);
 }
 

@@ -46,10 +46,12 @@ public:
     // Processes started and not yet reaped, for the check that none outlives the program.
     static size_t RunningCount();
 
+    // The program exited (called by whoever reaped it).
+    void OnTerminate(int pid, int status) override;
+
 private:
     TerminalProcess();
     ~TerminalProcess() override;
-    void OnTerminate(int pid, int status) override;
     void AskToEnd();
     void OnEndTimer(wxTimerEvent& event);
     void OnOwnerDestroyed(wxWindowDestroyEvent& event);

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
 #include <iostream>
 #include <set>
@@ -362,6 +363,49 @@ TEST_F(SessionTest, TheTabOpensWhilePuttyStartsAndTheWindowsStayDisabled)
     EXPECT_FALSE(frameEnabledWhileWaiting);
     EXPECT_EQ(Notebook()->GetPageCount(), 0u);
     EXPECT_TRUE(WaitFor([] { return ChildProcesses().empty(); }, 3s));
+}
+
+TEST_F(SessionTest, StartedProgramsGetNoneOfOurFilesNorSignalStateAndAreReaped)
+{
+    Start();
+    // A file of ours that is not marked close-on-exec, and a signal we ignore and one we block.
+    int ours = open("/dev/null", O_RDONLY);
+    ASSERT_GE(ours, 3);
+    struct sigaction previous;
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGUSR1, &ignore, &previous);
+    sigset_t blocked, before;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR2);
+    sigprocmask(SIG_BLOCK, &blocked, &before);
+
+    std::string program = root + "/waits";
+    WriteFile(program, "#!/bin/sh\nexec sleep 60\n");
+    chmod(program.c_str(), 0755);
+    TerminalProcess* process = TerminalProcess::Start(TerminalArguments::ForPuttyConfiguration(program));
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+    sigaction(SIGUSR1, &previous, nullptr);
+    close(ours);
+    ASSERT_NE(process, nullptr);
+    const long pid = process->Pid();
+    const std::string proc = "/proc/" + std::to_string(pid);
+    ASSERT_TRUE(WaitFor([&] { return Shell("readlink " + proc + "/exe").find("sleep") != std::string::npos; }));
+
+    EXPECT_EQ(Shell("ls " + proc + "/fd | sort -n | tr '\\n' ' '"), "0 1 2 ");
+    // The standard signals (1-31); the C library keeps its own real-time ones above them.
+    auto standardSignals = [&](const std::string& field) {
+        std::string mask = Shell("sed -n 's/^" + field + ":\\s*//p' " + proc + "/status");
+        return std::stoull(mask, nullptr, 16) & 0x7fffffffull;
+    };
+    EXPECT_EQ(standardSignals("SigBlk"), 0u);
+    EXPECT_EQ(standardSignals("SigIgn"), 0u);
+    EXPECT_EQ(Shell("tr '\\0' '\\n' < " + proc + "/environ | grep '^GDK_BACKEND='"), "GDK_BACKEND=x11\n");
+
+    // Ended and reaped: no process, no zombie.
+    process->Release(0ms);
+    EXPECT_TRUE(WaitFor([] { return TerminalProcess::RunningCount() == 0; }, 3s));
+    EXPECT_NE(access(proc.c_str(), F_OK), 0);
 }
 
 TEST_F(SessionTest, PuttyConfigurationStartsPuttyOutsideTheNotebook)
