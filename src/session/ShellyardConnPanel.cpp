@@ -56,8 +56,12 @@ TerminalWindow::EmbedResult ShellyardConnPanel::EmbedTerminal(NativeWindow windo
         return TerminalWindow::EmbedResult::Failed;
     wxSize size = TerminalSize();
     TerminalWindow::EmbedResult result = TerminalWindow::Embed(window, page, size.x, size.y, [] { HandlePendingEvents(); });
-    if (result != TerminalWindow::EmbedResult::Failed)
+    if (result != TerminalWindow::EmbedResult::Failed) {
         SetTerminalWindow(window);
+        // PuTTY may still be drawing its first screen at its own size: once it has settled it gets
+        // the tab's size once more and draws itself anew.
+        sizeSettleTimer.StartOnce(kSizeSettleMilliseconds);
+    }
     return result;
 }
 
@@ -118,6 +122,7 @@ void ShellyardConnPanel::OnSizeSettled(wxTimerEvent&)
     if (terminalWindow) {
         wxSize size = TerminalSize();
         TerminalWindow::Resize(terminalWindow, size.x, size.y);
+        TerminalWindow::Repaint(terminalWindow);
     }
 }
 

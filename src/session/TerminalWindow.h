@@ -42,6 +42,10 @@ EmbedResult Embed(NativeWindow terminal, NativeWindow page, int width, int heigh
 // Sizes an embedded terminal window to its page again (after every resize of the page).
 void Resize(NativeWindow terminal, int width, int height);
 
+// Has the terminal draw all of itself anew. A terminal resized while it was still drawing its first
+// screen can leave pieces of its old size in the margin below its character cells.
+void Repaint(NativeWindow terminal);
+
 // Gives the keyboard focus to an embedded terminal window (a window manager hands the focus to the
 // top-level frame on every click, so the page takes it back).
 void Focus(NativeWindow terminal);

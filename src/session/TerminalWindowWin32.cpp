@@ -76,6 +76,13 @@ void Resize(NativeWindow terminal, int width, int height)
     SetWindowPos(child, nullptr, 0, 0, width, height, kPlaceFlags);
 }
 
+void Repaint(NativeWindow terminal)
+{
+    HWND child = Handle(terminal);
+    if (child)
+        InvalidateRect(child, nullptr, TRUE);
+}
+
 void Focus(NativeWindow terminal)
 {
     HWND child = Handle(terminal);

@@ -282,6 +282,17 @@ void Resize(NativeWindow terminal, int width, int height)
     XFlush(display);
 }
 
+void Repaint(NativeWindow terminal)
+{
+    Display* display = GdkXDisplay();
+    if (!display || !terminal)
+        return;
+    ErrorTrap trap;
+    // Clearing the whole window with exposures sends it one Expose for all of it.
+    XClearArea(display, static_cast<Window>(terminal), 0, 0, 0, 0, True);
+    XFlush(display);
+}
+
 void Focus(NativeWindow terminal)
 {
     Display* display = GdkXDisplay();
