@@ -166,9 +166,7 @@ TerminalProcess* TerminalProcess::Start(const TerminalArguments& arguments)
     // reads: a chatty program would otherwise stall once a pipe is full.
     TerminalProcess* process = new TerminalProcess();
 #ifdef __WXMSW__
-    wxExecuteEnv environment;
-    wxGetEnvMap(&environment.env);
-    long pid = wxExecute(arguments.Argv().data(), wxEXEC_ASYNC, process, &environment);
+    long pid = wxExecute(arguments.Argv().data(), wxEXEC_ASYNC, process);
 #else
     long pid = Spawn(arguments.Argv());
 #endif
