@@ -263,6 +263,7 @@ struct Bench {
 
 int main(int argc, char** argv)
 {
+    setvbuf(stdout, nullptr, _IOLBF, 0);  // each figure shows when it is measured, also into a file
     Bench bench;
     bench.port = Env("SHELLYARD_TEST_SSH_PORT");
     bench.user = Env("SHELLYARD_TEST_SSH_USER");

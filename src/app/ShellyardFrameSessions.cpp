@@ -137,6 +137,7 @@ void ShellyardFrame::ConnectSite()
         notebook->AddPage(page, name, true, PictureBitmap("tree2"));
 
         NativeWindow window = 0;
+        TerminalWindow::NewWindowWatch newWindows;
         for (;;) {
             KeepEventsFlowing();
             process = page ? page->GetTerminalProcess() : nullptr;
@@ -151,7 +152,7 @@ void ShellyardFrame::ConnectSite()
                              process->HasExited() ? "exited without showing a window" : "showed no window in time");
                 break;
             }
-            wxMilliSleep(10);
+            newWindows.Wait(std::chrono::milliseconds(10));
         }
         if (window)
             embedded = page->EmbedTerminal(window);

@@ -5,6 +5,7 @@
 // Sizes are in physical pixels (the caller converts from the toolkit's logical ones).
 #include "session/keys/KeyPlatform.h"
 
+#include <chrono>
 #include <functional>
 #include <unordered_set>
 
@@ -26,6 +27,20 @@ using RuledOut = std::unordered_set<NativeWindow>;
 // look may stop early and return 0 after a short while once it has excluded more, so that a caller
 // looking repeatedly keeps its events flowing, and the next look goes on where this one stopped.
 NativeWindow Find(long processId, RuledOut* ruledOut = nullptr);
+
+// While one exists, the system tells us of every top-level window that is created or shown, so
+// that Wait returns the moment a started program's window may be there instead of at the end of its
+// slice. Watches may nest; the last one to go stops the reports.
+class NewWindowWatch {
+public:
+    NewWindowWatch();
+    ~NewWindowWatch();
+    NewWindowWatch(const NewWindowWatch&) = delete;
+    NewWindowWatch& operator=(const NewWindowWatch&) = delete;
+    // Sleeps until the system has something new for us (such a report, or any other event of ours
+    // the caller should handle) or longest has passed.
+    void Wait(std::chrono::milliseconds longest);
+};
 
 enum class EmbedResult {
     Embedded,               // the window is a child of the page now

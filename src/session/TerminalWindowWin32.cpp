@@ -19,6 +19,13 @@ HWND Handle(NativeWindow window)
     return reinterpret_cast<HWND>(window);
 }
 
+// Number of NewWindowWatch objects alive, and the hook they share.
+int newWindowWatches = 0;
+HWINEVENTHOOK newWindowHook = nullptr;
+
+// The report itself says nothing we need: that it arrived ends the wait, and the caller looks.
+void CALLBACK NoteNewWindow(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {}
+
 }  // namespace
 
 namespace TerminalWindow {
@@ -43,6 +50,27 @@ NativeWindow Find(long processId, RuledOut*)
         window = FindWindowExA(nullptr, window, "PuTTY", nullptr);
     }
     return 0;
+}
+
+NewWindowWatch::NewWindowWatch()
+{
+    // Windows created or shown by other processes are reported through our message queue.
+    if (newWindowWatches++ == 0)
+        newWindowHook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, nullptr, NoteNewWindow, 0, 0,
+                                        WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+}
+
+NewWindowWatch::~NewWindowWatch()
+{
+    if (--newWindowWatches == 0 && newWindowHook) {
+        UnhookWinEvent(newWindowHook);
+        newWindowHook = nullptr;
+    }
+}
+
+void NewWindowWatch::Wait(std::chrono::milliseconds longest)
+{
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(longest.count()), QS_ALLINPUT);
 }
 
 EmbedResult Embed(NativeWindow terminal, NativeWindow page, int width, int height,

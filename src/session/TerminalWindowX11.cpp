@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 #include <map>
+#include <poll.h>
 #include <strings.h>
 #include <thread>
 
@@ -87,6 +88,23 @@ bool IsTransient(Display* display, Window window)
     return XGetTransientForHint(display, window, &owner) && owner != None;
 }
 
+bool IsClientLeader(Display* display, Window window)
+{
+    static Atom leaderAtom = XInternAtom(display, "WM_CLIENT_LEADER", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    bool leader = false;
+    if (XGetWindowProperty(display, window, leaderAtom, 0, 1, False, XA_WINDOW, &type, &format, &count, &remaining,
+                           &data) == Success &&
+        type == XA_WINDOW && format == 32 && count == 1 && data)
+        leader = *reinterpret_cast<unsigned long*>(data) == window;
+    if (data)
+        XFree(data);
+    return leader;
+}
+
 // How long one look that remembers what it ruled out may take. Each window asked about costs a
 // round trip to the server, and a display with dozens of terminals has hundreds of top-level
 // windows: a first look through all of them could hold up the caller's events for long. A look that
@@ -130,10 +148,16 @@ Window FindBelow(Display* display, Window parent, long processId, int depth, Ter
             }
             if (IsTransient(display, child))
                 continue;
-            // GDK's leader window has the same class and process but is never mapped.
+            // The program's other windows of its class and process are never the terminal: GDK's
+            // leader window (the client leader of itself, never mapped) and its override-redirect
+            // helpers (popups, selection windows). Ruling them out saves four round trips per look.
             XWindowAttributes attributes;
-            if (XGetWindowAttributes(display, child, &attributes) && attributes.map_state == IsViewable)
+            if (!XGetWindowAttributes(display, child, &attributes))
+                continue;
+            if (!attributes.override_redirect && attributes.map_state == IsViewable)
                 found = child;
+            else if (ruledOut && (attributes.override_redirect || IsClientLeader(display, child)))
+                ruledOut->insert(child);
         } else if (depth > 1) {
             found = FindBelow(display, child, processId, depth - 1, ruledOut, budget);
         }
@@ -189,6 +213,10 @@ GdkFilterReturn WatchFocusFromOutside(GdkXEvent* xevent, GdkEvent*, gpointer)
     return GDK_FILTER_CONTINUE;
 }
 
+// Number of NewWindowWatch objects alive, and the root window's event mask of ours before the first.
+int newWindowWatches = 0;
+long rootMaskBeforeWatch = 0;
+
 unsigned int Dimension(int value)
 {
     return value > 0 ? static_cast<unsigned int>(value) : 1u;
@@ -225,6 +253,44 @@ NativeWindow Find(long processId, RuledOut* ruledOut)
                       ruledOut ? ruledOut->size() : 0};
     // Depth 3 reaches clients inside the frames of common window managers (frame, then a wrapper).
     return static_cast<NativeWindow>(FindBelow(display, DefaultRootWindow(display), processId, 3, ruledOut, budget));
+}
+
+NewWindowWatch::NewWindowWatch()
+{
+    Display* display = GdkXDisplay();
+    if (!display || newWindowWatches++ > 0)
+        return;
+    // Substructure events of the root report windows created, mapped and re-parented at the top
+    // level: a terminal showing its window, or a window manager framing it. GDK ignores them. Our
+    // other selections on the root (GDK's) are kept.
+    Window root = DefaultRootWindow(display);
+    XWindowAttributes attributes;
+    rootMaskBeforeWatch = XGetWindowAttributes(display, root, &attributes) ? attributes.your_event_mask : 0;
+    XSelectInput(display, root, rootMaskBeforeWatch | SubstructureNotifyMask);
+    XFlush(display);
+}
+
+NewWindowWatch::~NewWindowWatch()
+{
+    Display* display = GdkXDisplay();
+    if (!display || --newWindowWatches > 0)
+        return;
+    XSelectInput(display, DefaultRootWindow(display), rootMaskBeforeWatch);
+    XFlush(display);
+}
+
+void NewWindowWatch::Wait(std::chrono::milliseconds longest)
+{
+    Display* display = GdkXDisplay();
+    if (!display) {
+        std::this_thread::sleep_for(longest);
+        return;
+    }
+    XFlush(display);
+    if (XEventsQueued(display, QueuedAlready) > 0)
+        return;  // read already, waiting to be handled
+    pollfd connection{ConnectionNumber(display), POLLIN, 0};
+    poll(&connection, 1, static_cast<int>(longest.count()));
 }
 
 EmbedResult Embed(NativeWindow terminal, NativeWindow page, int width, int height,

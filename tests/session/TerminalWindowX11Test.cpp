@@ -1,0 +1,140 @@
+// The X11 terminal window layer against windows this test makes itself on the private X server:
+// which window of a process counts as its terminal, and waking a wait when a window appears.
+#include "support/GuiTest.h"
+
+#include "session/TerminalWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <gdk/gdkx.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// A client of its own, as PuTTY would be: the windows it makes look like PuTTY's to the finder.
+class FakeClient {
+public:
+    FakeClient() : display(XOpenDisplay(nullptr)) {}
+    ~FakeClient()
+    {
+        if (display)
+            XCloseDisplay(display);
+    }
+
+    Window Make(const char* windowClass, long pid, bool overrideRedirect = false)
+    {
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = overrideRedirect;
+        Window window = XCreateWindow(display, DefaultRootWindow(display), 0, 0, 200, 100, 0, CopyFromParent,
+                                      InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
+        XClassHint hint{const_cast<char*>("putty"), const_cast<char*>(windowClass)};
+        XSetClassHint(display, window, &hint);
+        unsigned long owner = static_cast<unsigned long>(pid);
+        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(&owner), 1);
+        XSync(display, False);
+        return window;
+    }
+    void LeaderOfItself(Window window)
+    {
+        XChangeProperty(display, window, XInternAtom(display, "WM_CLIENT_LEADER", False), XA_WINDOW, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(&window), 1);
+        XSync(display, False);
+    }
+    void TransientFor(Window window, Window owner)
+    {
+        XSetTransientForHint(display, window, owner);
+        XSync(display, False);
+    }
+    void Map(Window window)
+    {
+        XMapWindow(display, window);
+        XSync(display, False);
+    }
+
+    Display* display;
+};
+
+long RootMaskOfOurs()
+{
+    Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, DefaultRootWindow(display), &attributes);
+    return attributes.your_event_mask;
+}
+
+}  // namespace
+
+// Only the mapped top-level window of the process's own class is its terminal; GDK's leader
+// window, override-redirect helpers and dialogs never are, and the first two are ruled out for good.
+TEST(TerminalWindowX11, FindTakesOnlyTheProcessMainWindowOnceItIsMapped)
+{
+    FakeClient client;
+    ASSERT_NE(client.display, nullptr);
+    const long pid = 4000000 + getpid() % 100000;  // no real process has it
+    Window leader = client.Make("Putty", pid);
+    client.LeaderOfItself(leader);
+    Window helper = client.Make("Putty", pid, true);
+    client.Map(helper);
+    Window dialog = client.Make("Putty", pid);
+    client.TransientFor(dialog, leader);
+    client.Map(dialog);
+    Window otherClass = client.Make("XTerm", pid);
+    client.Map(otherClass);
+    Window otherProcess = client.Make("PuTTY", pid + 1);
+    client.Map(otherProcess);
+    Window main = client.Make("Putty", pid);
+
+    TerminalWindow::RuledOut ruledOut;
+    for (int look = 0; look < 20; ++look)
+        EXPECT_EQ(TerminalWindow::Find(pid, &ruledOut), 0u) << "before the main window is mapped";
+    for (Window window : {leader, helper, otherClass, otherProcess})
+        EXPECT_EQ(ruledOut.count(window), 1u) << "window " << window;
+    EXPECT_EQ(ruledOut.count(main), 0u) << "an unmapped main window may still show";
+
+    client.Map(main);
+    EXPECT_EQ(TerminalWindow::Find(pid, &ruledOut), main);
+    EXPECT_EQ(TerminalWindow::Find(pid), main) << "a look without memory finds it too";
+}
+
+// A wait for a terminal's window ends when a window of another client shows, not at the end of its
+// slice; and once the last watch has gone the root window reports nothing new to us any more.
+TEST(TerminalWindowX11, NewWindowWatchWakesWhenAWindowShows)
+{
+    FakeClient client;
+    ASSERT_NE(client.display, nullptr);
+    const long maskBefore = RootMaskOfOurs();
+    {
+        TerminalWindow::NewWindowWatch outer;
+        TerminalWindow::NewWindowWatch watch;
+        EXPECT_NE(RootMaskOfOurs() & SubstructureNotifyMask, 0);
+        PumpEvents();
+        Window window = client.Make("Putty", 1);
+        std::thread mapper([&] {
+            std::this_thread::sleep_for(50ms);
+            client.Map(window);
+        });
+        auto started = Clock::now();
+        // Other events of ours may end a wait too; what matters is that one ends soon after the map.
+        bool woke = false;
+        while (!woke && Clock::now() - started < 20s) {
+            watch.Wait(20s);
+            PumpEvents();
+            woke = TerminalWindow::Find(1) == window;
+        }
+        mapper.join();
+        EXPECT_TRUE(woke);
+        EXPECT_LT(Clock::now() - started, 10s);
+    }
+    EXPECT_EQ(RootMaskOfOurs(), maskBefore);
+}
