@@ -190,7 +190,7 @@ NativeWindow TerminalProcess::LookForWindow()
 #endif
     if (exited)
         return 0;
-    return TerminalWindow::Find(pid, &ruledOut);
+    return TerminalWindow::Find(pid, &windowSearch);
 }
 
 bool TerminalProcess::GaveUpOnWindow() const

@@ -58,7 +58,7 @@ private:
 
     long pid = 0;
     std::chrono::steady_clock::time_point started;
-    TerminalWindow::RuledOut ruledOut;
+    TerminalWindow::WindowSearch windowSearch;
     bool exited = false;
     bool released = false;
     bool askedToEnd = false;

@@ -16,17 +16,25 @@ namespace TerminalWindow {
 // another client. Returns 0 when the widget has no window yet.
 NativeWindow FromToolkitHandle(void* handle);
 
-// Windows a search has already ruled out (another program's, another class): a search repeated
-// while waiting for one process skips them, which keeps each look cheap on a busy display.
-using RuledOut = std::unordered_set<NativeWindow>;
+// What earlier looks for one process learnt, so that a search repeated while waiting for it stays
+// cheap on a busy display: the windows ruled out for good (another program's, another class, the
+// program's own helper windows), and its main window seen before it was mapped, which later looks
+// only need to see mapped. A window that goes away may have its identifier handed to a new one (the
+// started program's, even): while a NewWindowWatch exists, a top-level window destroyed makes the
+// next look forget what it learnt. Hold one while searching repeatedly.
+struct WindowSearch {
+    std::unordered_set<NativeWindow> ruledOut;
+    NativeWindow unmapped = 0;
+    unsigned long destroysSeen = 0;  // top-level windows destroyed, as counted when this was learnt
+};
 
 // The terminal window that process processId shows, or 0 while it shows none: a mapped top-level
 // window of class "PuTTY" (compared without case) that belongs to that process and is not a dialog
-// transient for another window. Windows of other processes are never returned. ruledOut (optional)
-// carries what earlier looks for the same process excluded, and gains what this one excludes; such a
+// transient for another window. Windows of other processes are never returned. search (optional)
+// carries what earlier looks for the same process learnt, and gains what this one learns; such a
 // look may stop early and return 0 after a short while once it has excluded more, so that a caller
 // looking repeatedly keeps its events flowing, and the next look goes on where this one stopped.
-NativeWindow Find(long processId, RuledOut* ruledOut = nullptr);
+NativeWindow Find(long processId, WindowSearch* search = nullptr);
 
 // While one exists, the system tells us of every top-level window that is created or shown, so
 // that Wait returns the moment a started program's window may be there instead of at the end of its

@@ -35,7 +35,7 @@ NativeWindow FromToolkitHandle(void* handle)
     return reinterpret_cast<NativeWindow>(handle);
 }
 
-NativeWindow Find(long processId, RuledOut*)
+NativeWindow Find(long processId, WindowSearch*)
 {
     if (processId <= 0)
         return 0;

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 #include <map>
+#include <unordered_set>
 #include <poll.h>
 #include <strings.h>
 #include <thread>
@@ -105,36 +106,80 @@ bool IsClientLeader(Display* display, Window window)
     return leader;
 }
 
-// How long one look that remembers what it ruled out may take. Each window asked about costs a
-// round trip to the server, and a display with dozens of terminals has hundreds of top-level
-// windows: a first look through all of them could hold up the caller's events for long. A look that
-// ran out of time returns having ruled out at least one window more, and the next one goes on.
+// Number of NewWindowWatch objects alive, and the root window's event mask of ours before the first.
+int newWindowWatches = 0;
+long rootMaskBeforeWatch = 0;
+
+// Top-level windows destroyed while a watch was on: DestroyNotify events of the root's children,
+// counted as GDK handles them and as they wait in the queue (a look's own round trips read them in).
+unsigned long destroyedTopLevels = 0;
+std::unordered_set<unsigned long> countedDestroys;  // serials of those counted from the queue
+
+bool IsTopLevelDestroy(Display* display, const XEvent* event)
+{
+    return event->type == DestroyNotify && event->xdestroywindow.event == DefaultRootWindow(display);
+}
+
+GdkFilterReturn CountDestroyedTopLevels(GdkXEvent* xevent, GdkEvent*, gpointer)
+{
+    XEvent* event = static_cast<XEvent*>(xevent);
+    if (IsTopLevelDestroy(event->xany.display, event) && countedDestroys.erase(event->xany.serial) == 0)
+        ++destroyedTopLevels;
+    return GDK_FILTER_CONTINUE;
+}
+
+Bool CountQueuedDestroy(Display* display, XEvent* event, XPointer)
+{
+    if (IsTopLevelDestroy(display, event) && countedDestroys.insert(event->xany.serial).second)
+        ++destroyedTopLevels;
+    return False;  // every event stays queued for GDK
+}
+
+// Forgets what a search learnt once a top-level window has gone since. Called after a round trip,
+// which reads in every event the server sent before its answer.
+void ForgetIfWindowsWentAway(Display* display, TerminalWindow::WindowSearch& search)
+{
+    XEvent unused;
+    XCheckIfEvent(display, &unused, CountQueuedDestroy, nullptr);
+    if (search.destroysSeen != destroyedTopLevels) {
+        search.ruledOut.clear();
+        search.unmapped = 0;
+        search.destroysSeen = destroyedTopLevels;
+    }
+}
+
+// How long one look that remembers what it learnt may take. Each window asked about costs a round
+// trip to the server, and a display with dozens of terminals has hundreds of top-level windows: a
+// first look through all of them could hold up the caller's events for long. A look that ran out of
+// time returns having ruled out at least one window more, and the next one goes on.
 struct LookBudget {
     std::chrono::steady_clock::time_point end;
-    const TerminalWindow::RuledOut* ruledOut;
+    const TerminalWindow::WindowSearch* search;
     size_t ruledOutBefore;
     bool Spent() const
     {
-        return ruledOut && ruledOut->size() > ruledOutBefore && std::chrono::steady_clock::now() >= end;
+        return search && search->ruledOut.size() > ruledOutBefore && std::chrono::steady_clock::now() >= end;
     }
 };
 
 // Looks through the children of parent for the terminal window of processId. Client windows (those
 // with a WM_CLASS) are candidates and are not entered, so terminals already embedded in our own
 // frame are never visited; other windows (a window manager's frames) are entered up to depth levels.
-// Clients of another class or process go into ruledOut; frames are looked into afresh each time,
-// since a manager may reparent a new client into one.
-Window FindBelow(Display* display, Window parent, long processId, int depth, TerminalWindow::RuledOut* ruledOut,
+// Clients of another class or process go into the search's ruled-out windows; frames are looked
+// into afresh each time, since a manager may reparent a new client into one.
+Window FindBelow(Display* display, Window parent, long processId, int depth, TerminalWindow::WindowSearch* search,
                  const LookBudget& budget)
 {
     Window root = None, parentOfParent = None, *children = nullptr;
     unsigned int count = 0;
     if (!XQueryTree(display, parent, &root, &parentOfParent, &children, &count))
         return None;
+    if (search)
+        ForgetIfWindowsWentAway(display, *search);
     Window found = None;
     for (unsigned int i = 0; i < count && found == None && !budget.Spent(); ++i) {
         Window child = children[i];
-        if (ruledOut && ruledOut->count(child))
+        if (search && (search->ruledOut.count(child) || search->unmapped == child))
             continue;
         bool isTerminal = false;
         if (ClassOf(display, child, isTerminal)) {
@@ -142,24 +187,28 @@ Window FindBelow(Display* display, Window parent, long processId, int depth, Ter
             if (!isTerminal || owner != processId) {
                 // A new window may get its class before its process property: only a window that
                 // shows another class or another process is ruled out for good.
-                if (ruledOut && (!isTerminal || owner != 0))
-                    ruledOut->insert(child);
+                if (search && (!isTerminal || owner != 0))
+                    search->ruledOut.insert(child);
                 continue;
             }
             if (IsTransient(display, child))
                 continue;
-            // The program's other windows of its class and process are never the terminal: GDK's
-            // leader window (the client leader of itself, never mapped) and its override-redirect
-            // helpers (popups, selection windows). Ruling them out saves four round trips per look.
             XWindowAttributes attributes;
             if (!XGetWindowAttributes(display, child, &attributes))
                 continue;
-            if (!attributes.override_redirect && attributes.map_state == IsViewable)
+            if (!attributes.override_redirect && attributes.map_state == IsViewable) {
                 found = child;
-            else if (ruledOut && (attributes.override_redirect || IsClientLeader(display, child)))
-                ruledOut->insert(child);
+            } else if (search) {
+                // The program's other windows of its class and process are never the terminal: GDK's
+                // leader window (the client leader of itself, never mapped) and its override-redirect
+                // helpers (popups, selection windows). What remains is the main window, not mapped yet.
+                if (attributes.override_redirect || IsClientLeader(display, child))
+                    search->ruledOut.insert(child);
+                else
+                    search->unmapped = child;
+            }
         } else if (depth > 1) {
-            found = FindBelow(display, child, processId, depth - 1, ruledOut, budget);
+            found = FindBelow(display, child, processId, depth - 1, search, budget);
         }
     }
     if (children)
@@ -213,10 +262,6 @@ GdkFilterReturn WatchFocusFromOutside(GdkXEvent* xevent, GdkEvent*, gpointer)
     return GDK_FILTER_CONTINUE;
 }
 
-// Number of NewWindowWatch objects alive, and the root window's event mask of ours before the first.
-int newWindowWatches = 0;
-long rootMaskBeforeWatch = 0;
-
 unsigned int Dimension(int value)
 {
     return value > 0 ? static_cast<unsigned int>(value) : 1u;
@@ -243,16 +288,29 @@ NativeWindow FromToolkitHandle(void* handle)
     return static_cast<NativeWindow>(GDK_WINDOW_XID(window));
 }
 
-NativeWindow Find(long processId, RuledOut* ruledOut)
+NativeWindow Find(long processId, WindowSearch* search)
 {
     Display* display = GdkXDisplay();
     if (!display || processId <= 0)
         return 0;
     ErrorTrap trap;
-    LookBudget budget{std::chrono::steady_clock::now() + std::chrono::milliseconds(20), ruledOut,
-                      ruledOut ? ruledOut->size() : 0};
+    if (search && search->unmapped) {
+        // The main window seen earlier: one question tells whether it is mapped now (a window
+        // manager may have framed it meanwhile).
+        Window window = static_cast<Window>(search->unmapped);
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, window, &attributes)) {
+            search->unmapped = 0;  // gone
+        } else if (attributes.map_state == IsViewable) {
+            search->unmapped = 0;
+            if (!IsTransient(display, window))
+                return static_cast<NativeWindow>(window);
+        }
+    }
+    LookBudget budget{std::chrono::steady_clock::now() + std::chrono::milliseconds(20), search,
+                      search ? search->ruledOut.size() : 0};
     // Depth 3 reaches clients inside the frames of common window managers (frame, then a wrapper).
-    return static_cast<NativeWindow>(FindBelow(display, DefaultRootWindow(display), processId, 3, ruledOut, budget));
+    return static_cast<NativeWindow>(FindBelow(display, DefaultRootWindow(display), processId, 3, search, budget));
 }
 
 NewWindowWatch::NewWindowWatch()
@@ -263,6 +321,11 @@ NewWindowWatch::NewWindowWatch()
     // Substructure events of the root report windows created, mapped and re-parented at the top
     // level: a terminal showing its window, or a window manager framing it. GDK ignores them. Our
     // other selections on the root (GDK's) are kept.
+    static bool filterInstalled = false;
+    if (!filterInstalled) {
+        gdk_window_add_filter(nullptr, CountDestroyedTopLevels, nullptr);
+        filterInstalled = true;
+    }
     Window root = DefaultRootWindow(display);
     XWindowAttributes attributes;
     rootMaskBeforeWatch = XGetWindowAttributes(display, root, &attributes) ? attributes.your_event_mask : 0;

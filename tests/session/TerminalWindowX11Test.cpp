@@ -95,16 +95,44 @@ TEST(TerminalWindowX11, FindTakesOnlyTheProcessMainWindowOnceItIsMapped)
     client.Map(otherProcess);
     Window main = client.Make("Putty", pid);
 
-    TerminalWindow::RuledOut ruledOut;
+    TerminalWindow::WindowSearch search;
     for (int look = 0; look < 20; ++look)
-        EXPECT_EQ(TerminalWindow::Find(pid, &ruledOut), 0u) << "before the main window is mapped";
+        EXPECT_EQ(TerminalWindow::Find(pid, &search), 0u) << "before the main window is mapped";
     for (Window window : {leader, helper, otherClass, otherProcess})
-        EXPECT_EQ(ruledOut.count(window), 1u) << "window " << window;
-    EXPECT_EQ(ruledOut.count(main), 0u) << "an unmapped main window may still show";
+        EXPECT_EQ(search.ruledOut.count(window), 1u) << "window " << window;
+    EXPECT_EQ(search.ruledOut.count(main), 0u) << "an unmapped main window may still show";
+    EXPECT_EQ(search.unmapped, main);
 
     client.Map(main);
-    EXPECT_EQ(TerminalWindow::Find(pid, &ruledOut), main);
+    EXPECT_EQ(TerminalWindow::Find(pid, &search), main);
     EXPECT_EQ(TerminalWindow::Find(pid), main) << "a look without memory finds it too";
+}
+
+// A main window remembered before it was mapped is found however it shows up, and forgotten when
+// it turns out to be a dialog or goes away.
+TEST(TerminalWindowX11, RememberedMainWindowIsCheckedAgainWhenItShows)
+{
+    FakeClient client;
+    ASSERT_NE(client.display, nullptr);
+    const long pid = 4100000 + getpid() % 100000;
+    Window owner = client.Make("XTerm", pid + 1);
+    Window dialog = client.Make("Putty", pid);
+    TerminalWindow::WindowSearch search;
+    EXPECT_EQ(TerminalWindow::Find(pid, &search), 0u);
+    ASSERT_EQ(search.unmapped, dialog);
+    client.TransientFor(dialog, owner);
+    client.Map(dialog);
+    EXPECT_EQ(TerminalWindow::Find(pid, &search), 0u) << "it became a dialog before it showed";
+
+    Window gone = client.Make("Putty", pid + 2);
+    TerminalWindow::WindowSearch other;
+    EXPECT_EQ(TerminalWindow::Find(pid + 2, &other), 0u);
+    ASSERT_EQ(other.unmapped, gone);
+    XDestroyWindow(client.display, gone);
+    XSync(client.display, False);
+    Window main = client.Make("Putty", pid + 2);
+    client.Map(main);
+    EXPECT_EQ(TerminalWindow::Find(pid + 2, &other), main);
 }
 
 // A wait for a terminal's window ends when a window of another client shows, not at the end of its
@@ -137,4 +165,35 @@ TEST(TerminalWindowX11, NewWindowWatchWakesWhenAWindowShows)
         EXPECT_LT(Clock::now() - started, 10s);
     }
     EXPECT_EQ(RootMaskOfOurs(), maskBefore);
+}
+
+// A window ruled out may go away and its identifier come back on the started program's own window
+// (the server reuses a departed client's identifiers): while a watch is on, a top-level window
+// destroyed makes the search forget what it ruled out, whether or not events were handled since.
+TEST(TerminalWindowX11, SearchForgetsWhatItRuledOutWhenATopLevelWindowGoes)
+{
+    FakeClient client;
+    ASSERT_NE(client.display, nullptr);
+    const long pid = 4200000 + getpid() % 100000;
+    TerminalWindow::NewWindowWatch watch;
+    for (bool handleEvents : {false, true}) {
+        Window other = client.Make("Putty", pid + 1);
+        client.Map(other);
+        Window stays = client.Make("XTerm", pid);
+        TerminalWindow::WindowSearch search;
+        EXPECT_EQ(TerminalWindow::Find(pid, &search), 0u);
+        ASSERT_EQ(search.ruledOut.count(other), 1u);
+        EXPECT_EQ(TerminalWindow::Find(pid, &search), 0u);
+        EXPECT_EQ(search.ruledOut.count(stays), 1u) << "nothing went away yet";
+
+        XDestroyWindow(client.display, other);
+        XSync(client.display, False);
+        if (handleEvents)
+            WaitFor([] { return false; }, std::chrono::milliseconds(50));
+        EXPECT_EQ(TerminalWindow::Find(pid, &search), 0u);
+        EXPECT_EQ(search.ruledOut.count(other), 0u) << (handleEvents ? "after events" : "events still queued");
+        EXPECT_EQ(search.ruledOut.count(stays), 1u) << "learnt again in the same look";
+        XDestroyWindow(client.display, stays);
+        XSync(client.display, False);
+    }
 }
