@@ -134,7 +134,11 @@ void ShellyardFrame::ConnectSite()
         page = new ShellyardConnPanel(notebook);
         page->SetTerminalProcess(process);  // from now on the tab holds the process
         KeepEventsFlowing();
+        // Frozen, the notebook draws its tab row once events flow, not inside the insertion: with
+        // dozens of tabs that drawing alone would hold up events for long.
+        notebook->Freeze();
         notebook->AddPage(page, name, true, PictureBitmap("tree2"));
+        notebook->Thaw();
 
         NativeWindow window = 0;
         TerminalWindow::NewWindowWatch newWindows;
