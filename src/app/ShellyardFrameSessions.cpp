@@ -139,6 +139,15 @@ void ShellyardFrame::ConnectSite()
         notebook->Freeze();
         notebook->AddPage(page, name, true, PictureBitmap("tree2"));
         notebook->Thaw();
+        // The tab row learns whether its tabs overflow when it draws; then it can scroll to the new
+        // tab. That drawing comes after the insertion, as a step of its own.
+        KeepEventsFlowing();
+        wxAuiTabCtrl* tabs = nullptr;
+        int tab = 0;
+        if (page && notebook->FindTab(page, &tabs, &tab)) {
+            tabs->Update();
+            tabs->MakeTabVisible(tab, tabs);
+        }
 
         NativeWindow window = 0;
         TerminalWindow::NewWindowWatch newWindows;

@@ -25,6 +25,7 @@
 #include <wx/aui/auibook.h>
 #include <wx/bmpbuttn.h>
 #include <wx/choice.h>
+#include <wx/dcclient.h>
 #include <wx/textctrl.h>
 #include <wx/weakref.h>
 
@@ -496,6 +497,28 @@ TEST_F(SessionTest, ConnectionsBackToBackLeaveTheWindowsUsable)
     EXPECT_TRUE(WaitFor([&] { return frame->IsEnabled(); }, 1s));
     EXPECT_EQ(Notebook()->GetPageCount(), 3u);
     EXPECT_EQ(Notebook()->GetSelection(), 2);
+}
+
+// Once the tab row overflows, each new terminal's tab is scrolled into view as it comes to the front.
+TEST_F(SessionTest, EachNewTabIsScrolledIntoView)
+{
+    std::vector<std::vector<std::string>> sites;
+    for (int i = 0; i < 6; ++i)
+        sites.push_back(Site("a site with a rather long name, number " + std::to_string(i), port, false));
+    Start(sites);
+    for (int i = 0; i < 6; ++i) {
+        ShellyardConnPanel* page = ConnectStored(wxString::Format("a site with a rather long name, number %d", i));
+        ASSERT_NE(page, nullptr);
+        PumpEvents();
+        wxAuiTabCtrl* tabs = nullptr;
+        int tab = 0;
+        ASSERT_TRUE(Notebook()->FindTab(page, &tabs, &tab));
+        wxClientDC dc(tabs);
+        EXPECT_TRUE(tabs->IsTabVisible(tab, tabs->GetTabOffset(), &dc, tabs)) << "tab " << i;
+        if (i == 5) {
+            EXPECT_GT(tabs->GetTabOffset(), 0u) << "six such tabs overflow the row";
+        }
+    }
 }
 
 namespace {
