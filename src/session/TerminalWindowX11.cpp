@@ -50,21 +50,27 @@ private:
     GdkDisplay* display;
 };
 
-long ProcessProperty(Display* display, Window window)
+// The first value of a window's 32-bit property of the given type; 0 when it has none.
+unsigned long PropertyValue(Display* display, Window window, Atom property, Atom expectedType)
 {
-    static Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
     Atom type = None;
     int format = 0;
     unsigned long count = 0, remaining = 0;
     unsigned char* data = nullptr;
-    long pid = 0;
-    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count,
-                           &remaining, &data) == Success &&
-        type == XA_CARDINAL && format == 32 && count == 1 && data)
-        pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
+    unsigned long value = 0;
+    if (XGetWindowProperty(display, window, property, 0, 1, False, expectedType, &type, &format, &count, &remaining,
+                           &data) == Success &&
+        type == expectedType && format == 32 && count == 1 && data)
+        value = *reinterpret_cast<unsigned long*>(data);
     if (data)
         XFree(data);
-    return pid;
+    return value;
+}
+
+long ProcessProperty(Display* display, Window window)
+{
+    static Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+    return static_cast<long>(PropertyValue(display, window, pidAtom, XA_CARDINAL));
 }
 
 // WM_CLASS of a client window; false for windows that carry none (window-manager frames, GDK's
@@ -92,18 +98,7 @@ bool IsTransient(Display* display, Window window)
 bool IsClientLeader(Display* display, Window window)
 {
     static Atom leaderAtom = XInternAtom(display, "WM_CLIENT_LEADER", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    bool leader = false;
-    if (XGetWindowProperty(display, window, leaderAtom, 0, 1, False, XA_WINDOW, &type, &format, &count, &remaining,
-                           &data) == Success &&
-        type == XA_WINDOW && format == 32 && count == 1 && data)
-        leader = *reinterpret_cast<unsigned long*>(data) == window;
-    if (data)
-        XFree(data);
-    return leader;
+    return PropertyValue(display, window, leaderAtom, XA_WINDOW) == window;
 }
 
 // Number of NewWindowWatch objects alive, and the root window's event mask of ours before the first.
