@@ -169,7 +169,8 @@ Window FindBelow(Display* display, Window parent, long processId, int depth, Ter
     unsigned int count = 0;
     if (!XQueryTree(display, parent, &root, &parentOfParent, &children, &count))
         return None;
-    if (search)
+    // Only the root's children matter, and its listing is the round trip that read their destroys in.
+    if (search && parent == root)
         ForgetIfWindowsWentAway(display, *search);
     Window found = None;
     for (unsigned int i = 0; i < count && found == None && !budget.Spent(); ++i) {
