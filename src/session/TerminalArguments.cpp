@@ -14,6 +14,20 @@ TerminalArguments TerminalArguments::ForPutty(const std::string& location, const
     return arguments;
 }
 
+TerminalArguments TerminalArguments::ForPlink(const std::string& location, const std::string& host,
+                                              const std::string& port, const std::string& user,
+                                              const std::string& password, const std::string& remoteCommand)
+{
+    TerminalArguments arguments;
+    arguments.items = {location, "-ssh", host};
+    if (!port.empty())
+        arguments.items.insert(arguments.items.end(), {"-P", port});
+    arguments.items.insert(arguments.items.end(), {"-l", user, "-pw", password});
+    arguments.secret = arguments.items.size() - 1;
+    arguments.items.insert(arguments.items.end(), {"-batch", remoteCommand});
+    return arguments;
+}
+
 TerminalArguments TerminalArguments::ForPuttyConfiguration(const std::string& location)
 {
     TerminalArguments arguments;

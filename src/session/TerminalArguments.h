@@ -12,6 +12,12 @@ public:
     static TerminalArguments ForPutty(const std::string& location, const std::string& protocol,
                                       const std::string& host, const std::string& port, const std::string& user,
                                       const std::string& password);
+    // PLink running one remote command: location, -ssh, host, -P port (only when a port is given),
+    // -l user, -pw password, -batch (every question PLink would ask becomes a failure instead of a
+    // wait), and the remote command as one argument, which the remote shell interprets.
+    static TerminalArguments ForPlink(const std::string& location, const std::string& host, const std::string& port,
+                                      const std::string& user, const std::string& password,
+                                      const std::string& remoteCommand);
     // PuTTY alone: its configuration window.
     static TerminalArguments ForPuttyConfiguration(const std::string& location);
 

@@ -62,3 +62,14 @@ TEST(TerminalArguments, LogLineNeverShowsThePassword)
     std::string tricky = TerminalArguments::ForPutty("putty", "ssh", "-pw", "22", "-pw", "x y").ForLog();
     EXPECT_EQ(tricky, "putty -load \"Default Settings\" -ssh -pw -P 22 -l -pw -pw ********");
 }
+
+TEST(TerminalArguments, PlinkGetsThePortOnlyWhenThereIsOneAndTheCommandAsOneArgument)
+{
+    const std::string command = "ps -e -o 'pid,comm'|sort -k3nr|egrep -v PID";
+    EXPECT_EQ(TerminalArguments::ForPlink("/usr/bin/plink", "db 1", "2222", "o'brien", "a b;$x", command).Items(),
+              (Items{"/usr/bin/plink", "-ssh", "db 1", "-P", "2222", "-l", "o'brien", "-pw", "a b;$x", "-batch",
+                     command}));
+    TerminalArguments noPort = TerminalArguments::ForPlink("plink", "db1", "", "root", "top secret", "uname");
+    EXPECT_EQ(noPort.Items(), (Items{"plink", "-ssh", "db1", "-l", "root", "-pw", "top secret", "-batch", "uname"}));
+    EXPECT_EQ(noPort.ForLog(), "plink -ssh db1 -l root -pw ******** -batch uname");
+}
