@@ -13,6 +13,7 @@ packages=(
     putty putty-tools                  # the terminal programs Shellyard drives: PuTTY and PLink
     xdg-utils                          # default browser for the web-page tools
     fonts-liberation                   # metric-compatible fonts for the charts
+    dpkg-dev file                      # cpack -G DEB: the package's library dependencies
 )
 if [ "${1:-}" = "--test" ]; then
     packages+=(
@@ -22,6 +23,7 @@ if [ "${1:-}" = "--test" ]; then
         g++-mingw-w64-x86-64           # compiles the Win32 layers to keep them honest
         procps psmisc imagemagick      # ps/pgrep for process checks; screenshots
         xdotool python3 iproute2       # window lookup in tests; a free port and a private loopback for the SSH server
+        lintian appstream desktop-file-utils   # checking the Debian package
     )
 fi
 
