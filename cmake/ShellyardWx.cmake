@@ -1,6 +1,7 @@
-# Two imported targets over wxWidgets: wx::base for the windowless libraries (storage, settings,
-# keystroke interpreter, charts) and wx::gui for the program. FindwxWidgets fills plain variables,
-# so it is asked twice with different component lists and each answer is kept in a target.
+# Imported targets over wxWidgets: wx::base for the windowless libraries (storage, settings,
+# keystroke interpreter, chart series), wx::core for the chart rendering (images and graphics
+# contexts, no window; also in the build without GUI) and wx::gui for the program. FindwxWidgets
+# fills plain variables, so it is asked once per component list and each answer is kept in a target.
 function(shellyard_wx_target name)
   set(wxWidgets_FIND_QUIETLY ON)
   find_package(wxWidgets REQUIRED COMPONENTS ${ARGN})
@@ -14,6 +15,8 @@ endfunction()
 
 shellyard_wx_target(wx_base_target base)
 add_library(wx::base ALIAS wx_base_target)
+shellyard_wx_target(wx_core_target core base)
+add_library(wx::core ALIAS wx_core_target)
 if(SHELLYARD_GUI)
   shellyard_wx_target(wx_gui_target aui adv html qa xml core base)
   add_library(wx::gui ALIAS wx_gui_target)
