@@ -12,6 +12,7 @@ class wxStaticBitmap;
 
 namespace chart {
 class LegendBox;
+class PlotArea;
 class TextBox;
 class XYChart;
 }  // namespace chart
@@ -35,7 +36,7 @@ public:
 
     // Places the plot area below the title and the legend, by the rule both charts follow, from
     // the chart's width and the boxes' heights at this moment, for a picture of width x height.
-    static void PlacePlotArea(chart::XYChart& c, const chart::TextBox& title, const chart::LegendBox& legend,
+    static chart::PlotArea* PlacePlotArea(chart::XYChart& c, const chart::TextBox& title, const chart::LegendBox& legend,
                               int width, int height);
 
 private:
