@@ -4,6 +4,7 @@
 
 #include "app/SiteTreeItemData.h"
 #include "dialogs/ShellyardNewSiteDialog.h"
+#include "monitor/ShellyardMonPanel.h"
 #include "resources/Pictures.h"
 #include "storage/SiteStore.h"
 
@@ -12,6 +13,7 @@
 #include <wx/imaglist.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
+#include <wx/weakref.h>
 
 namespace {
 enum { kSiteImage = 2, kDetailImage = 6 };
@@ -250,9 +252,20 @@ void ShellyardFrame::StartMonitor()
                  wxOK | wxICON_INFORMATION, nullptr);
 }
 
-// The monitor tab for the current site (an SSH site with user and password).
+// The monitor tab for the current site (an SSH site with user and password). It is shown once its
+// system information and first process list are there.
 void ShellyardFrame::OpenMonitorPage()
 {
+    ShellyardMonPanel* page = new ShellyardMonPanel(notebook);
+    LocateTerminalPrograms();
+    page->SetMonitorTarget(plinkPath, siteHost, siteUser, sitePassword, "vmstat 5", sitePort);
+    notebook->AddPage(page, siteName, false, PictureBitmap("montab"));
+    wxWeakRef<ShellyardMonPanel> started(page);
+    page->StartMonitoring();
+    int index = started ? notebook->GetPageIndex(page) : wxNOT_FOUND;
+    if (index != wxNOT_FOUND)
+        notebook->SetSelection(static_cast<size_t>(index));
+    auiManager.Update();
 }
 
 void ShellyardFrame::ConnectAllSites()

@@ -1,6 +1,7 @@
 #include "dialogs/OptionDialog.h"
 
 #include "resources/Pictures.h"
+#include "resources/ReadableColour.h"
 
 #include <wx/aui/auibook.h>
 #include <wx/bmpbuttn.h>
@@ -16,37 +17,9 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include <algorithm>
-#include <cmath>
 
 namespace {
 const char* const kPuttyDownloadPage = "https://www.chiark.greenend.org.uk/~sgtatham/putty/latest.html";
-
-// Relative luminance and contrast ratio as the WCAG define them.
-double Luminance(const wxColour& c)
-{
-    auto channel = [](unsigned char v) {
-        double x = v / 255.0;
-        return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(c.Red()) + 0.7152 * channel(c.Green()) + 0.0722 * channel(c.Blue());
-}
-
-double Contrast(const wxColour& a, const wxColour& b)
-{
-    double la = Luminance(a), lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-// The description is drawn in the active-caption colour. Some desktop themes (GTK's among them)
-// make that colour a pale grey, unreadable on a white text field; it is then darkened just enough
-// to be read comfortably. Where the colour is already readable it is used as it is.
-wxColour ReadableOn(const wxColour& background, wxColour colour)
-{
-    for (int step = 0; step < 20 && Contrast(colour, background) < 4.5; ++step)
-        colour = colour.ChangeLightness(85);
-    return colour;
-}
 
 // One "label, field, browse button" row of the location panel.
 wxBoxSizer* LocationRow(wxStaticText* label, wxTextCtrl* field, wxBitmapButton* button)

@@ -3,6 +3,8 @@
 // (the window tree of the X server, the process table, files on the server).
 #include "support/ShellCommand.h"
 #include "support/FrameFixture.h"
+#include "support/NotebookActions.h"
+#include "support/ProcessTable.h"
 
 #include "app/AppConfig.h"
 #include "session/ShellyardConnPanel.h"
@@ -33,54 +35,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-
-
-// Processes whose parent is this test, zombies included: whatever the program started and did not
-// end and reap shows up here.
-std::vector<long> ChildProcesses()
-{
-    std::vector<long> children;
-    DIR* proc = opendir("/proc");
-    if (!proc)
-        return children;
-    const long self = getpid();
-    while (dirent* entry = readdir(proc)) {
-        char* end = nullptr;
-        long pid = strtol(entry->d_name, &end, 10);
-        if (*end || pid <= 0)
-            continue;
-        std::ifstream stat("/proc/" + std::string(entry->d_name) + "/stat");
-        std::string line;
-        std::getline(stat, line);
-        size_t close = line.rfind(')');
-        if (close == std::string::npos)
-            continue;
-        std::istringstream rest(line.substr(close + 2));
-        char state;
-        long parent = 0;
-        rest >> state >> parent;
-        if (parent == self)
-            children.push_back(pid);
-    }
-    closedir(proc);
-    return children;
-}
-
-std::string CommandLineOf(long pid)
-{
-    return ReadFile("/proc/" + std::to_string(pid) + "/cmdline");
-}
-
 std::string Trimmed(std::string text)
 {
     while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
         text.pop_back();
     return text;
-}
-
-bool ProcessExists(long pid)
-{
-    return pid > 0 && kill(pid, 0) == 0;
 }
 
 template <class T>
@@ -679,24 +638,6 @@ TEST_F(SessionTest, UnknownHostKeyPromptStaysOutsideAndLetsTheLoginGoOn)
 
 // ---- Closing tabs and quitting -----------------------------------------------------------------
 
-namespace {
-// Clicks the close button of the notebook's active tab, as the user does.
-void ClickCloseOnActiveTab(wxAuiNotebook* notebook)
-{
-    for (wxWindow* child : notebook->GetChildren()) {
-        auto* tabs = dynamic_cast<wxAuiTabCtrl*>(child);
-        if (!tabs || !tabs->IsShown())
-            continue;
-        wxAuiNotebookEvent event(wxEVT_AUINOTEBOOK_BUTTON, tabs->GetId());
-        event.SetInt(wxAUI_BUTTON_CLOSE);
-        event.SetSelection(-1);
-        event.SetEventObject(tabs);
-        tabs->GetEventHandler()->ProcessEvent(event);
-        return;
-    }
-    ADD_FAILURE() << "no tab bar";
-}
-}  // namespace
 
 TEST_F(SessionTest, ClosingATabAsksFirstAndEndsItsPutty)
 {
