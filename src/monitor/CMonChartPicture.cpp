@@ -2,6 +2,8 @@
 // part of the program's GUI library, not of the windowless chart library.
 #include "monitor/CMonChart.h"
 
+#include "monitor/chart/BmpImageHandler.h"
+
 #include <wx/bitmap.h>
 #include <wx/image.h>
 #include <wx/mstream.h>
@@ -27,6 +29,7 @@ void CMonChart::ShowPicture(wxStaticBitmap* picture, const std::vector<unsigned 
         picture->SetBitmap(wxNullBitmap);
         return;
     }
+    chart::BmpImageHandler::Register();
     wxMemoryInputStream stream(bmp.data(), bmp.size());
     wxImage image(stream, wxBITMAP_TYPE_BMP);
     if (image.IsOk())

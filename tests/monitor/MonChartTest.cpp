@@ -4,6 +4,7 @@
 // down to none at all, are made without a crash. Needs the toolkit but no display.
 #include "monitor/CMonChart.h"
 #include "monitor/chart/AxisScale.h"
+#include "monitor/chart/BmpImageHandler.h"
 #include "monitor/chart/XYChart.h"
 
 #include <gtest/gtest.h>
@@ -215,4 +216,62 @@ TEST(AxisScale, ValueAxesRunBetweenRoundNumbersThatTakeInZero)
     // Absurd values still give a finite axis.
     const chart::AxisScale huge = chart::AxisScale::ForValues(-1e308, 1e308, 188);
     EXPECT_TRUE(std::isfinite(huge.Low()) && std::isfinite(huge.High()) && huge.Low() < huge.High());
+}
+
+// The fast BMP reader gives exactly the pixels the toolkit's reader gives, for the charts' pictures
+// (rows padded or not, stored bottom up or top down) and, through the toolkit's reader, for any
+// other BMP; a picture cut short fails cleanly.
+TEST(BmpImageHandler, ReadsWhatTheToolkitReads)
+{
+    chart::BmpImageHandler::Register();
+    chart::BmpImageHandler::Register();
+    ASSERT_EQ(wxImage::FindHandler(wxBITMAP_TYPE_BMP)->GetName(), "BMP rows");
+
+    const auto load = [](wxImageHandler& handler, const std::vector<unsigned char>& bytes) {
+        wxMemoryInputStream stream(bytes.data(), bytes.size());
+        wxImage image;
+        return handler.LoadFile(&image, stream, false) ? image : wxImage();
+    };
+    chart::BmpImageHandler ours;
+    wxBMPHandler toolkit;
+    const auto expectSame = [&](const std::vector<unsigned char>& bytes, const wxImage& expected) {
+        const wxImage image = load(ours, bytes);
+        ASSERT_TRUE(image.IsOk());
+        ASSERT_EQ(image.GetSize(), expected.GetSize());
+        EXPECT_EQ(0, memcmp(image.GetData(), expected.GetData(), size_t(image.GetWidth()) * image.GetHeight() * 3));
+    };
+
+    CMonChart chart;
+    const wxSize sizes[] = {{349, 201}, {1, 1}, {2, 3}, {3, 2}, {400, 300}};
+    for (const wxSize& size : sizes) {
+        SCOPED_TRACE(testing::Message() << size.x << "x" << size.y);
+        std::vector<unsigned char> bytes = chart.MakeCpuChart(size.x, size.y);
+        const wxImage expected = load(toolkit, bytes);
+        ASSERT_TRUE(expected.IsOk());
+        expectSame(bytes, expected);
+
+        // The same rows stored top down: a negative height.
+        const size_t offset = bytes[10] | bytes[11] << 8, rowBytes = (size.x * 3 + 3) & ~3;
+        std::vector<unsigned char> topDown(bytes.begin(), bytes.begin() + offset);
+        for (int row = size.y - 1; row >= 0; --row)
+            topDown.insert(topDown.end(), bytes.begin() + offset + row * rowBytes,
+                           bytes.begin() + offset + (row + 1) * rowBytes);
+        const int32_t negative = -size.y;
+        memcpy(&topDown[22], &negative, 4);
+        expectSame(topDown, expected);
+
+        bytes.resize(bytes.size() - 1);
+        EXPECT_FALSE(load(ours, bytes).IsOk());
+    }
+
+    // A kind of BMP the charts never make: 8-bit grey, read by the toolkit's reader.
+    wxImage grey(5, 3);
+    grey.SetRGB(wxRect(0, 0, 5, 3), 90, 90, 90);
+    grey.SetOption(wxIMAGE_OPTION_BMP_FORMAT, wxBMP_8BPP_GREY);
+    wxMemoryOutputStream out;
+    ASSERT_TRUE(grey.SaveFile(out, wxBITMAP_TYPE_BMP));
+    std::vector<unsigned char> greyBytes(out.GetLength());
+    out.CopyTo(greyBytes.data(), greyBytes.size());
+    expectSame(greyBytes, load(toolkit, greyBytes));
+    EXPECT_EQ(load(ours, greyBytes).GetRed(4, 2), 90);
 }
