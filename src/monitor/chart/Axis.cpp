@@ -9,6 +9,18 @@ namespace chart {
 
 namespace {
 const Color AxisColor = 0x000000;
+
+// "15k" for 15000 when every tick is a whole number of thousands; nothing otherwise.
+std::vector<wxString> ThousandsLabels(const AxisScale& scale)
+{
+    std::vector<wxString> labels;
+    for (const AxisScale::Tick& tick : scale.Ticks()) {
+        if (std::fmod(tick.value, 1000.0) != 0 || std::fabs(tick.value) > 1e15)
+            return {};
+        labels.push_back(tick.value == 0 ? wxString("0") : wxString::Format("%.0fk", tick.value / 1000));
+    }
+    return labels;
+}
 }  // namespace
 
 Axis::Axis(bool vertical)
@@ -90,35 +102,52 @@ void Axis::Draw(wxGraphicsContext& gc, const PlotArea& area, const wxSize& chart
     gc.StrokePath(path);
 
     // Labels centred on their ticks; the room the widest (tallest) one takes decides where the title goes.
-    int labelExtent = 0;
     const int labelStart = TickLength + LabelGap;
-    for (size_t i = 0; i < ticks.size(); ++i) {
-        const wxString& label = scale.Ticks()[i].label;
-        if (label.empty())
-            continue;
-        const wxSize size = labelStyle.Measure(gc, label);
-        const double c = std::floor(ticks[i]) + 0.5;
-        if (vertical) {
-            labelExtent = std::max(labelExtent, size.x);
-            labelStyle.Draw(gc, label, left - labelStart - size.x, c - size.y / 2.0);
-        } else {
-            labelExtent = std::max(labelExtent, size.y);
-            labelStyle.Draw(gc, label, c - size.x / 2.0, bottom + labelStart);
+    std::vector<wxString> texts;
+    for (const AxisScale::Tick& tick : scale.Ticks())
+        texts.push_back(tick.label);
+    int labelExtent = Extent(gc, texts);
+    const wxSize titleSize = titleStyle.Measure(gc, title);
+    if (vertical && !title.empty() && left - labelStart - labelExtent - TitleGap - titleSize.x < 1) {
+        // A narrow chart: thousands written as "k" leave the title its room beside the labels.
+        const std::vector<wxString> shorter = ThousandsLabels(scale);
+        if (!shorter.empty()) {
+            texts = shorter;
+            labelExtent = Extent(gc, texts);
         }
+    }
+    for (size_t i = 0; i < ticks.size(); ++i) {
+        if (texts[i].empty())
+            continue;
+        const wxSize size = labelStyle.Measure(gc, texts[i]);
+        const double c = std::floor(ticks[i]) + 0.5;
+        if (vertical)
+            labelStyle.Draw(gc, texts[i], left - labelStart - size.x, c - size.y / 2.0);
+        else
+            labelStyle.Draw(gc, texts[i], c - size.x / 2.0, bottom + labelStart);
     }
 
     if (title.empty())
         return;
-    const wxSize size = titleStyle.Measure(gc, title);
     const int beyondLabels = labelStart + labelExtent + (labelExtent ? TitleGap : 0);
     if (vertical) {
         // Kept inside the picture even where the labels leave too little room.
-        const double x = std::max(1, left - beyondLabels - size.x);
-        titleStyle.Draw(gc, title, x, top + (area.getHeight() - size.y) / 2.0);
+        const double x = std::max(1, left - beyondLabels - titleSize.x);
+        titleStyle.Draw(gc, title, x, top + (area.getHeight() - titleSize.y) / 2.0);
     } else {
-        const double y = std::min(bottom + beyondLabels, chartSize.y - 1 - size.y);
-        titleStyle.Draw(gc, title, left + (area.getWidth() - size.x) / 2.0, y);
+        const double y = std::min(bottom + beyondLabels, chartSize.y - 1 - titleSize.y);
+        titleStyle.Draw(gc, title, left + (area.getWidth() - titleSize.x) / 2.0, y);
     }
+}
+
+int Axis::Extent(wxGraphicsContext& gc, const std::vector<wxString>& texts) const
+{
+    int extent = 0;
+    for (const wxString& text : texts) {
+        const wxSize size = labelStyle.Measure(gc, text);
+        extent = std::max(extent, vertical ? size.x : size.y);
+    }
+    return extent;
 }
 
 }  // namespace chart

@@ -36,7 +36,8 @@ public:
     double Pixel(double value, const PlotArea& area) const;
     std::vector<double> TickPixels(const PlotArea& area) const;
 
-    // Axis line, ticks, labels and title, outside the plot area.
+    // Axis line, ticks, labels and title, outside the plot area. Where the labels of a y axis leave
+    // its title no room, thousands are labelled "k".
     void Draw(wxGraphicsContext& gc, const PlotArea& area, const wxSize& chartSize) const;
 
     static constexpr int TickLength = 3;
@@ -44,6 +45,9 @@ public:
     static constexpr int TitleGap = 4;  // between the labels and the title
 
 private:
+    // The widest (vertical axis) or tallest (horizontal axis) of these labels.
+    int Extent(wxGraphicsContext& gc, const std::vector<wxString>& texts) const;
+
     bool vertical;
     wxString title;
     TextStyle titleStyle;

@@ -65,7 +65,7 @@ void LineLayer::Draw(wxGraphicsContext& gc, const PlotArea& area, const Axis& xA
             else if (joinsNext)
                 line.MoveToPoint(x, y);
             else
-                dots.AddCircle(x, y, lineWidth / 2.0 + 0.5);
+                dots.AddCircle(x, y, lineWidth + 0.5);  // a lone sample stands out as a dot
         }
         gc.SetPen(gc.CreatePen(wxGraphicsPenInfo(colour, lineWidth).Join(wxJOIN_ROUND).Cap(wxCAP_ROUND)));
         gc.StrokePath(line);
