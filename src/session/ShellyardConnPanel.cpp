@@ -36,10 +36,14 @@ ShellyardConnPanel::~ShellyardConnPanel()
         frame->Unbind(wxEVT_ACTIVATE, &ShellyardConnPanel::OnFrameActivate, this);
         frame->Unbind(wxEVT_CHILD_FOCUS, &ShellyardConnPanel::OnFrameChildFocus, this);
     }
+    // The terminal leaves before the tab's window is destroyed around it. Handed back, PuTTY no
+    // longer ends by itself and is asked to end at once; otherwise it ends as its window goes, given
+    // a moment to notice (none at shut-down).
+    bool handedBack = terminalWindow && TerminalWindow::HandBack(terminalWindow);
+    terminalWindow = 0;
     if (terminalProcess) {
-        // At shut-down there is no time to wait for PuTTY to notice; a closed tab gives it a moment.
         bool closing = frame && frame->IsBeingDeleted();
-        terminalProcess->Release(closing ? std::chrono::milliseconds(0) : kExitGrace);
+        terminalProcess->Release(handedBack || closing ? std::chrono::milliseconds(0) : kExitGrace);
         terminalProcess = nullptr;
     }
 }

@@ -62,6 +62,14 @@ enum class EmbedResult {
 EmbedResult Embed(NativeWindow terminal, NativeWindow page, int width, int height,
                   const std::function<void()>& pump);
 
+// Lets go of an embedded terminal before its page is destroyed. On X11 the window is unmapped and
+// handed back to the root window (and out of our save-set, so that it never shows up again when we
+// end): a toolkit program whose window is destroyed under it meets X errors on its own connection
+// and reports them on standard error. True when the window was handed back and its program must be
+// ended by whoever holds it; false where the window goes with the page and its program ends by
+// itself (Windows destroys a child window of another process cleanly).
+bool HandBack(NativeWindow terminal);
+
 // Sizes an embedded terminal window to its page again (after every resize of the page).
 void Resize(NativeWindow terminal, int width, int height);
 

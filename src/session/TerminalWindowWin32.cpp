@@ -95,6 +95,11 @@ EmbedResult Embed(NativeWindow terminal, NativeWindow page, int width, int heigh
     return result;
 }
 
+bool HandBack(NativeWindow)
+{
+    return false;  // destroyed with the page, PuTTY's window tells PuTTY to end, as when it is closed
+}
+
 void Resize(NativeWindow terminal, int width, int height)
 {
     HWND child = Handle(terminal);

@@ -397,6 +397,22 @@ EmbedResult Embed(NativeWindow terminal, NativeWindow page, int width, int heigh
     return trap.Succeeded() ? EmbedResult::Embedded : EmbedResult::Failed;
 }
 
+bool HandBack(NativeWindow terminal)
+{
+    Display* display = GdkXDisplay();
+    if (!display || !terminal)
+        return false;
+    Window child = static_cast<Window>(terminal);
+    ErrorTrap trap;
+    // Unmapped first, so that no window manager takes it when it reaches the root.
+    XUnmapWindow(display, child);
+    XReparentWindow(display, child, DefaultRootWindow(display), 0, 0);
+    XRemoveFromSaveSet(display, child);
+    // The server has done all of it before our window goes (a program already gone fails harmlessly).
+    trap.Succeeded();
+    return true;
+}
+
 void Resize(NativeWindow terminal, int width, int height)
 {
     Display* display = GdkXDisplay();

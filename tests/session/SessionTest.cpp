@@ -685,6 +685,49 @@ TEST_F(SessionTest, QuittingEndsEveryPutty)
     EXPECT_TRUE(WaitFor([&] { return LoginShells() == 0; }, 10s)) << "the sessions were not closed";
 }
 
+// PuTTY's window is handed back before its tab goes: PuTTY, a toolkit program, then never finds its
+// window destroyed under it, and its standard error (the user's terminal) stays free of X errors.
+TEST_F(SessionTest, ClosingATabAndQuittingLeavePuttyWithoutXErrors)
+{
+    Start({Site("one", port), Site("two", port), Site("three", port)});
+    std::string errors = root + "/putty-stderr.txt";
+    std::string wrapper = root + "/putty-with-stderr";
+    WriteFile(wrapper, "#!/bin/sh\nexec /usr/bin/putty \"$@\" 2>>'" + errors + "'\n");
+    chmod(wrapper.c_str(), 0755);
+    AppConfig::Instance().WritePuttyPath(wxString::FromUTF8(wrapper.c_str()));
+    AppConfig::Instance().WritePlinkPath("/usr/bin/plink");
+    std::vector<long> pids;
+    std::vector<NativeWindow> windows;
+    for (const char* name : {"one", "two", "three"}) {
+        ShellyardConnPanel* page = ConnectStored(name);
+        ASSERT_NE(page, nullptr) << name;
+        pids.push_back(page->GetTerminalProcess()->Pid());
+        windows.push_back(page->GetTerminalWindow());
+    }
+    ASSERT_TRUE(WaitFor([&] { return LoginShells() == 3; }, 15s));
+
+    // The tab in front ("three") is closed: its PuTTY ends at once and never shows up on screen.
+    ModalScript::Get().ExpectMessage("Are you sure you want to stop loggin and close this site?", "Shellyard",
+                                     wxYES_NO, wxID_YES);
+    ClickCloseOnActiveTab(Notebook());
+    ModalScript::Get().Verify();
+    EXPECT_FALSE(TerminalWindow::IsOnScreen(windows[2]));
+    EXPECT_TRUE(WaitFor([&] { return !ProcessExists(pids[2]); }, 3s));
+    EXPECT_TRUE(WaitFor([&] { return LoginShells() == 2; }, 10s));
+    EXPECT_TRUE(ProcessExists(pids[0]) && ProcessExists(pids[1]));
+
+    // Quitting with the other two open.
+    ModalScript::Get().ExpectMessage("Are you sure you want to close all loggin sites and quite?", "Shellyard",
+                                     wxYES_NO, wxID_YES);
+    FrameProbe::Command(frame, 1000);
+    ASSERT_TRUE(WaitFor([&] { return !frame; }));
+    EXPECT_TRUE(WaitFor([&] { return !ProcessExists(pids[0]) && !ProcessExists(pids[1]); }, 3s));
+    EXPECT_TRUE(WaitFor([&] { return LoginShells() == 0; }, 10s));
+    std::string written = ReadFile(errors);
+    for (const char* sign : {"X Window System error", "Gdk-", "destroyed", "Bad"})
+        EXPECT_EQ(written.find(sign), std::string::npos) << "PuTTY's standard error:\n" << written;
+}
+
 // ---- Size and keyboard -------------------------------------------------------------------------
 
 TEST_F(SessionTest, TerminalFollowsFullScreenAndBack)
