@@ -164,6 +164,8 @@ TEST(MonChart, EverySizeDownToNothingMakesAPictureOfThatSizeOrNone)
     for (int i = 0; i < Points; ++i) {
         series.AddValue("CHART_X_TIME", "12:00");
         series.AddValue("ALLCPU", "50");
+        const char* absurd[] = {"nan", "1e308", "-inf", "-1e308", "x", ""};
+        series.AddValue("SYSCPU", absurd[i % 6]);
         series.AddValue("MEM", "-3.5");
     }
     CMonChart chart;

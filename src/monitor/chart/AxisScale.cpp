@@ -42,8 +42,9 @@ AxisScale AxisScale::ForValues(double min, double max, int lengthPixels)
     const double count = std::min(last - first, 1000.0);
     for (int k = 0; k <= count; ++k) {
         const double v = (first + k) * step;
-        // + 0.0 turns -0 into 0, which prints without a sign.
-        s.ticks.push_back({v, wxString::Format("%.*f", decimals, v + 0.0)});
+        // + 0.0 turns -0 into 0, which prints without a sign; beyond 15 digits, powers of ten.
+        s.ticks.push_back({v, std::fabs(v) < 1e15 ? wxString::Format("%.*f", decimals, v + 0.0)
+                                                  : wxString::Format("%.3g", v)});
     }
     return s;
 }
