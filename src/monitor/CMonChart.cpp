@@ -1,8 +1,8 @@
 #include "monitor/CMonChart.h"
 
+#include "monitor/NumberText.h"
 #include "monitor/chart/XYChart.h"
 
-#include <cstdlib>
 #include <wx/intl.h>
 
 using namespace chart;
@@ -59,13 +59,15 @@ std::vector<unsigned char> CMonChart::MakeChart(int width, int height, const wxS
 
     LineLayer* layer = c.addLineLayer();
     layer->setLineWidth(2);
-    // Each data set takes its own copy of the values, so one buffer serves every line.
+    // Each data set takes its own copy of the values, so one buffer serves every line. Values are
+    // read as atof reads them in the "C" locale, the way the parser wrote them: a text that is not
+    // a number counts as 0.
     std::vector<double> values;
     for (const Line& line : lines) {
         const wxArrayString texts = series.GetValues(line.key);
         values.clear();
         for (const wxString& text : texts)
-            values.push_back(std::atof(text.mb_str()));
+            values.push_back(NumberText::Real(text));
         layer->addDataSet(values.data(), int(values.size()), line.color, line.name);
     }
     return c.makeChart(XYChart::BMP);

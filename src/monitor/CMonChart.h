@@ -26,18 +26,20 @@ public:
     void SetSeries(const ChartSeriesList& list);
 
     // Builds the chart at picture->GetClientSize() and sets it as the control's bitmap (an empty
-    // bitmap when the control has no area).
+    // bitmap when the control has no area). GUI thread only. The first call puts a faster BMP
+    // reader of ours in the place of the toolkit's (see chart::BmpImageHandler).
     void DrawCpuChart(wxStaticBitmap* picture);
     void DrawMemoryChart(wxStaticBitmap* picture);
 
-    // The charts as BMP files of width x height; empty when a side is not positive.
+    // The charts as BMP files of width x height; empty when a side is not positive (or beyond
+    // chart::XYChart::MaxSide).
     std::vector<unsigned char> MakeCpuChart(int width, int height) const;
     std::vector<unsigned char> MakeMemoryChart(int width, int height) const;
 
     // Places the plot area below the title and the legend, by the rule both charts follow, from
     // the chart's width and the boxes' heights at this moment, for a picture of width x height.
-    static chart::PlotArea* PlacePlotArea(chart::XYChart& c, const chart::TextBox& title, const chart::LegendBox& legend,
-                              int width, int height);
+    static chart::PlotArea* PlacePlotArea(chart::XYChart& c, const chart::TextBox& title,
+                                          const chart::LegendBox& legend, int width, int height);
 
 private:
     struct Line {
