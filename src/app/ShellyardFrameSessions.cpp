@@ -261,12 +261,14 @@ void ShellyardFrame::SendToAllSessions(wxString text)
 
 void ShellyardFrame::OnPuttyConfiguration(wxCommandEvent& event)
 {
-    TerminalProcess* process = TerminalProcess::Start(TerminalArguments::ForPuttyConfiguration(Utf8(puttyPath)));
+    // The configuration window is the user's: it may hold settings not saved yet when Shellyard ends.
+    TerminalProcess* process = TerminalProcess::Start(TerminalArguments::ForPuttyConfiguration(Utf8(puttyPath)),
+                                                      TerminalProcess::UsersOwn);
     if (!process) {
         ShowPuttyFailure();
         return;
     }
-    process->EndWith(this);
+    process->LetRun();
 }
 
 void ShellyardFrame::OnPageClose(wxAuiNotebookEvent& event)

@@ -65,9 +65,10 @@ void ShellyardOptionDialog::OnBrowsePlink(wxCommandEvent& event)
 void ShellyardOptionDialog::OnStartPuttyConfig(wxCommandEvent& event)
 {
     // Started exactly as Tool > Putty Configuration starts it: from an argument vector, with the
-    // X11 backend, reaped when it ends and ended with Shellyard; nobody waits for its window.
-    TerminalProcess* process =
-        TerminalProcess::Start(TerminalArguments::ForPuttyConfiguration(std::string(puttyLocation.utf8_str())));
+    // X11 backend, as the user's own that outlives Shellyard, reaped if it ends first; nobody waits
+    // for its window.
+    TerminalProcess* process = TerminalProcess::Start(
+        TerminalArguments::ForPuttyConfiguration(std::string(puttyLocation.utf8_str())), TerminalProcess::UsersOwn);
     if (!process) {
         ReportStartFailure();
         return;

@@ -92,8 +92,9 @@ private:
 
 // Starts argv (null-terminated, the program looked up on PATH) with GDK_BACKEND=x11 in an
 // otherwise unchanged environment, without copying this large process first (vfork-style spawn).
-// The program gets our standard streams, none of our other files, and the default signal handling.
-long Spawn(std::vector<const char*> argv)
+// The program gets our standard streams, none of our other files, and the default signal handling;
+// with ownSession, a session (and process group) of its own.
+long Spawn(std::vector<const char*> argv, bool ownSession = false)
 {
     std::vector<char*> environment;
     for (char** entry = environ; entry && *entry; ++entry) {
@@ -114,7 +115,8 @@ long Spawn(std::vector<const char*> argv)
     sigfillset(&all);
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | (ownSession ? POSIX_SPAWN_SETSID : 0));
     pid_t pid = 0;
     int failed = posix_spawnp(&pid, argv[0], &actions, &attributes, const_cast<char* const*>(argv.data()),
                               environment.data());
@@ -158,7 +160,7 @@ TerminalProcess::~TerminalProcess()
     endTimer.Stop();
 }
 
-TerminalProcess* TerminalProcess::Start(const TerminalArguments& arguments)
+TerminalProcess* TerminalProcess::Start(const TerminalArguments& arguments, Ownership ownership)
 {
     if (arguments.Items().empty() || !IsStartable(arguments.Items().front()))
         return nullptr;
@@ -168,7 +170,7 @@ TerminalProcess* TerminalProcess::Start(const TerminalArguments& arguments)
 #ifdef __WXMSW__
     long pid = wxExecute(arguments.Argv().data(), wxEXEC_ASYNC, process);
 #else
-    long pid = Spawn(arguments.Argv());
+    long pid = Spawn(arguments.Argv(), ownership == UsersOwn);
 #endif
     if (pid <= 0) {
         delete process;  // never handed to a running program
@@ -179,7 +181,8 @@ TerminalProcess* TerminalProcess::Start(const TerminalArguments& arguments)
 #endif
     process->pid = pid;
     process->started = std::chrono::steady_clock::now();
-    Running().askedToEnd[pid] = false;
+    if (ownership == EndedWithShellyard)
+        Running().askedToEnd[pid] = false;
     return process;
 }
 
@@ -228,27 +231,6 @@ void TerminalProcess::LetRun()
         delete this;
 }
 
-void TerminalProcess::EndWith(wxWindow* window)
-{
-    if (exited) {
-        delete this;
-        return;
-    }
-    owner = window;
-    owner->Bind(wxEVT_DESTROY, &TerminalProcess::OnOwnerDestroyed, this);
-}
-
-void TerminalProcess::OnOwnerDestroyed(wxWindowDestroyEvent& event)
-{
-    event.Skip();
-    // The event also reports the destruction of the owner's children.
-    if (event.GetEventObject() != owner)
-        return;
-    owner->Unbind(wxEVT_DESTROY, &TerminalProcess::OnOwnerDestroyed, this);
-    owner = nullptr;
-    Release(std::chrono::milliseconds(0));
-}
-
 void TerminalProcess::AskToEnd()
 {
     askedToEnd = true;
@@ -277,11 +259,6 @@ void TerminalProcess::OnTerminate(int, int)
     exited = true;
     endTimer.Stop();
     Running().askedToEnd.erase(pid);
-    if (owner) {
-        owner->Unbind(wxEVT_DESTROY, &TerminalProcess::OnOwnerDestroyed, this);
-        owner = nullptr;
-        released = true;
-    }
     if (released)
         delete this;
 }

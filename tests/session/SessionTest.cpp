@@ -12,6 +12,7 @@
 #include "session/TerminalWindow.h"
 #include "storage/SiteStore.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -368,17 +369,49 @@ TEST_F(SessionTest, StartedProgramsGetNoneOfOurFilesNorSignalStateAndAreReaped)
     EXPECT_NE(access(proc.c_str(), F_OK), 0);
 }
 
-TEST_F(SessionTest, PuttyConfigurationStartsPuttyOutsideTheNotebook)
+// PuTTY's configuration window may hold settings the user has not saved yet: it is the user's. It
+// opens outside the notebook, in a session of its own (a Ctrl+C or hang-up meant for the program's
+// process group does not reach it), is reaped should it end while the program runs, and stays on
+// screen when the program quits.
+TEST_F(SessionTest, PuttyConfigurationIsTheUsersAndOutlivesTheProgram)
 {
     Start();
-    FrameProbe::Command(frame, FrameProbe::PuttyConfigurationId(frame));
-    std::vector<long> started;
-    ASSERT_TRUE(WaitFor([&] { return (started = ChildProcesses()).size() == 1; }));
-    NativeWindow window = 0;
-    ASSERT_TRUE(WaitFor([&] { return (window = TerminalWindow::Find(started[0])) != 0; }));
+    auto openConfiguration = [&](long& pid, NativeWindow& window) {
+        std::vector<long> before = ChildProcesses();
+        FrameProbe::Command(frame, FrameProbe::PuttyConfigurationId(frame));
+        ASSERT_TRUE(WaitFor([&] {
+            for (long child : ChildProcesses())
+                if (std::find(before.begin(), before.end(), child) == before.end())
+                    pid = child;
+            return pid != 0;
+        }));
+        ASSERT_TRUE(WaitFor([&] { return (window = TerminalWindow::Find(pid)) != 0; }));
+    };
+    long kept = 0, closed = 0;
+    NativeWindow keptWindow = 0, closedWindow = 0;
+    openConfiguration(kept, keptWindow);
+    openConfiguration(closed, closedWindow);
     EXPECT_EQ(Notebook()->GetPageCount(), 0u);
-    EXPECT_EQ(CommandLineOf(started[0]), std::string("/usr/bin/putty") + '\0');
-    // Quitting the program (TearDown) ends it too.
+    EXPECT_EQ(CommandLineOf(kept), std::string("/usr/bin/putty") + '\0');
+    EXPECT_EQ(getsid(kept), kept);
+    EXPECT_EQ(getsid(closed), closed);
+    EXPECT_EQ(TerminalProcess::RunningCount(), 0u) << "the program would end it with itself";
+
+    // One the user closes while the program runs is reaped: no zombie is left.
+    kill(closed, SIGTERM);
+    EXPECT_TRUE(WaitFor([&] { return !ProcessExists(closed); }));
+
+    // Quitting leaves the other one running, its window on screen.
+    ModalScript::Get().ExpectMessage("Are you sure you want to close all loggin sites and quite?", "Shellyard",
+                                     wxYES_NO, wxID_YES);
+    FrameProbe::Command(frame, 1000);
+    ASSERT_TRUE(WaitFor([&] { return !frame; }));
+    WaitFor([] { return false; }, 500ms);
+    EXPECT_TRUE(ProcessExists(kept));
+    EXPECT_NE(ReadFile("/proc/" + std::to_string(kept) + "/stat").find(") S"), std::string::npos);
+    EXPECT_TRUE(TerminalWindow::IsOnScreen(keptWindow));
+    kill(kept, SIGTERM);  // this test's own tidying up
+    EXPECT_TRUE(WaitFor([&] { return !ProcessExists(kept); }));
 }
 
 TEST_F(SessionTest, PuttyConfigurationFromAMissingLocationSaysSo)
