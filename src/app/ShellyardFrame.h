@@ -11,6 +11,7 @@
 #include <wx/treectrl.h>
 
 class KeyPlatform;
+class SiteRecord;
 class SiteStore;
 class StoreMessageSink;
 class wxToolBar;
@@ -87,6 +88,10 @@ private:
     void OpenMonitorPage();                                    // monitor tab for the current site
     void OnSiteTreeKey(wxKeyEvent& event);                     // context-menu key on the tree
     void ReadSiteFromNode(const wxTreeItemId& node);
+    long long RowidOf(const wxTreeItemId& node) const;
+    // The current site's stored row: its own by rowid, or for Quick Login the row stored under its
+    // host and name. Null when there is none to ask.
+    std::unique_ptr<SiteRecord> FindCurrentSite(long long rowid, const wxString& host, const wxString& name);
     void DeleteSelectedSite();
     void AppendSiteNode();
     void OpenWebPage();
@@ -111,6 +116,7 @@ private:
     wxString sitePort;
     wxString sitePostCommand;
     wxString siteComments;
+    long long siteRowid = 0;  // the current site's stored row; 0 for a host typed into Quick Login
     wxTreeCtrl* siteTree = nullptr;
     wxTreeItemId menuItem;
     std::unique_ptr<KeyPlatform> keyPlatform;

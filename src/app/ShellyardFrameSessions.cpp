@@ -104,9 +104,10 @@ void ShellyardFrame::ConnectSite()
     const wxString host = siteHost;
     const wxString protocol = siteProtocol;
     const wxString port = sitePort;
+    const long long rowid = siteRowid;
 
     // The login always comes fresh from the database; without a stored row there is no auto-login.
-    std::unique_ptr<SiteRecord> record = siteStore ? siteStore->FindSite(host, name) : nullptr;
+    std::unique_ptr<SiteRecord> record = FindCurrentSite(rowid, host, name);
     siteUser = record ? record->hostuser : wxString();
     sitePassword = record ? record->hostpasswd : wxString();
 
@@ -215,6 +216,7 @@ void ShellyardFrame::QuickConnect(wxString host, wxString protocol)
     siteHost = host;
     siteProtocol = protocol;
     siteName = host;
+    siteRowid = 0;  // no node: the login is looked up by host and name
     // Quick Login has no port field: the protocol's own port is used.
     sitePort = protocol == "telnet" ? "23" : "22";
     ConnectSite();

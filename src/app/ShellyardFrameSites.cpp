@@ -78,8 +78,8 @@ void ShellyardFrame::FillSiteTree()
     siteTree->Freeze();
     for (size_t i = 0; i < sites->GetCount(); ++i) {
         const SiteRecord& site = sites->Item(i);
-        wxTreeItemId node =
-            siteTree->AppendItem(root, site.hostname, kSiteImage, kSiteImage, new SiteTreeItemData("SiteItem"));
+        wxTreeItemId node = siteTree->AppendItem(root, site.hostname, kSiteImage, kSiteImage,
+                                                 new SiteTreeItemData("SiteItem", site.rowid));
         siteTree->AppendItem(node, "Host:" + site.hostip, kDetailImage, kDetailImage);
         siteTree->AppendItem(node, "Type:" + site.hosttype, kDetailImage, kDetailImage);
         siteTree->AppendItem(node, "Port:" + site.hostport, kDetailImage, kDetailImage);
@@ -100,9 +100,24 @@ wxTreeItemId ShellyardFrame::SiteNodeOf(const wxTreeItemId& item) const
     return item;
 }
 
+long long ShellyardFrame::RowidOf(const wxTreeItemId& node) const
+{
+    auto* data = node.IsOk() ? dynamic_cast<SiteTreeItemData*>(siteTree->GetItemData(node)) : nullptr;
+    return data ? data->GetRowid() : 0;
+}
+
+std::unique_ptr<SiteRecord> ShellyardFrame::FindCurrentSite(long long rowid, const wxString& host,
+                                                            const wxString& name)
+{
+    if (!siteStore)
+        return nullptr;
+    return rowid > 0 ? siteStore->FindSiteByRowid(rowid) : siteStore->FindSite(host, name);
+}
+
 void ShellyardFrame::ReadSiteFromNode(const wxTreeItemId& node)
 {
     siteName = siteTree->GetItemText(node);
+    siteRowid = RowidOf(node);
     wxTreeItemIdValue cookie;
     wxTreeItemId line = siteTree->GetFirstChild(node, cookie);
     siteHost = DetailValue(siteTree, line);
@@ -194,53 +209,19 @@ void ShellyardFrame::DeleteSelectedSite()
     if (wxMessageBox(question, "Shellyard", wxYES_NO, this) != wxYES)
         return;
 
-    // The store deletes every row with this host and name. Other sites that share both (the same
-    // host saved twice, e.g. once for SSH and once for Telnet) are kept: their rows are read first
-    // and written back afterwards, so only the site the user chose goes.
-    size_t position = 0;
-    size_t namesakes = 0;
-    wxTreeItemIdValue cookie;
-    for (wxTreeItemId node = siteTree->GetFirstChild(siteTree->GetRootItem(), cookie); node.IsOk();
-         node = siteTree->GetNextChild(siteTree->GetRootItem(), cookie)) {
-        if (node == menuItem)
-            position = namesakes;
-        wxTreeItemIdValue lineCookie;
-        wxTreeItemId hostLine = siteTree->GetFirstChild(node, lineCookie);
-        if (siteTree->GetItemText(node) == siteName && DetailValue(siteTree, hostLine) == siteHost)
-            ++namesakes;
-    }
-    std::vector<SiteRecord> keep;
-    if (namesakes > 1 && siteStore) {
-        if (std::unique_ptr<SiteList> sites = siteStore->ListSites()) {
-            for (size_t i = 0; i < sites->GetCount(); ++i) {
-                const SiteRecord& site = sites->Item(i);
-                if (site.hostip == siteHost && site.hostname == siteName)
-                    keep.push_back(site);
-            }
-        }
-        // The tree lists a host and name's sites in stored order; if the two disagree, which row
-        // belongs to which node is unknown, and nothing is written back.
-        if (keep.size() == namesakes)
-            keep.erase(keep.begin() + position);
-        else
-            keep.clear();
-    }
-
+    // Exactly the node's own row goes, in one statement: other sites may share its host and name.
+    // A node without a row (its saving failed) has nothing stored to delete.
     wxTreeItemId node = menuItem;
+    long long rowid = RowidOf(node);
     menuItem = wxTreeItemId();  // the node is gone: no later command may use it
     siteTree->Delete(node);
-    if (!siteStore)
-        return;
-    int deleted = siteStore->DeleteSite(siteHost, siteName);
-    if (deleted > 1 && static_cast<size_t>(deleted) == keep.size() + 1) {
-        for (const SiteRecord& site : keep)
-            siteStore->AddSite(site);
-    }
+    if (siteStore && rowid > 0)
+        siteStore->DeleteSiteByRowid(rowid);
 }
 
 void ShellyardFrame::StartMonitor()
 {
-    std::unique_ptr<SiteRecord> stored = siteStore ? siteStore->FindSite(siteHost, siteName) : nullptr;
+    std::unique_ptr<SiteRecord> stored = FindCurrentSite(siteRowid, siteHost, siteName);
     siteUser = stored ? stored->hostuser : wxString();
     sitePassword = stored ? stored->hostpasswd : wxString();
 
@@ -285,7 +266,7 @@ void ShellyardFrame::ConnectAllSites()
 void ShellyardFrame::AppendSiteNode()
 {
     wxTreeItemId node = siteTree->AppendItem(siteTree->GetRootItem(), siteName, kSiteImage, kSiteImage,
-                                             new SiteTreeItemData("SiteItem"));
+                                             new SiteTreeItemData("SiteItem", siteRowid));
     siteTree->AppendItem(node, wxString::Format("Host:%s", siteHost), kDetailImage, kDetailImage);
     siteTree->AppendItem(node, wxString::Format("Type:%s", siteProtocol), kDetailImage, kDetailImage);
     siteTree->AppendItem(node, wxString::Format("Port:%s", sitePort), kDetailImage, kDetailImage);
@@ -310,7 +291,9 @@ void ShellyardFrame::OnNewConnection(wxCommandEvent& event)
     record.hostport = sitePort;
     record.hostpostcommand = sitePostCommand;
     record.hostcomments = siteComments;
-    int stored = siteStore ? siteStore->AddSite(record) : 0;
+    long long rowid = 0;
+    int stored = siteStore ? siteStore->AddSite(record, &rowid) : 0;
+    siteRowid = stored > 0 ? rowid : 0;
     // A missing table has been reported by the store already; any other failure would otherwise
     // go unnoticed until the site is missing after a restart.
     if (stored == 0)

@@ -1,5 +1,7 @@
 #pragma once
-// One stored site: the eight text columns of tbl_hostsite in column order. Copied by value.
+// One stored site: the eight text columns of tbl_hostsite in column order, and where the row is
+// kept. Copied by value.
+#include <utility>
 #include <wx/string.h>
 
 class SiteRecord {
@@ -24,6 +26,7 @@ public:
         hostport.swap(other.hostport);
         hostpostcommand.swap(other.hostpostcommand);
         hostcomments.swap(other.hostcomments);
+        std::swap(rowid, other.rowid);
     }
 
     wxString hostpasswd;
@@ -34,4 +37,7 @@ public:
     wxString hostport;
     wxString hostpostcommand;
     wxString hostcomments;
+    // The identity SQLite keeps for every row, which tells apart sites that agree in every column;
+    // 0 for a record not read from the file. Never written as a column.
+    long long rowid = 0;
 };

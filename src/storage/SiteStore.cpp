@@ -20,8 +20,16 @@ const char* const kInsertPrefix = "insert into tbl_hostsite(hostpasswd, hostuser
                                   "hostport, hostpostcommand, hostcomments) ";
 const char* const kInsertValues = "values (?, ?, ?, ?, ?, ?, ?, ?);";
 const char* const kDelete = "delete from tbl_hostsite where hostip = ? and hostname = ?; ";
-const char* const kFind = "select * from tbl_hostsite where hostip = ? and hostname = ?; ";
-const char* const kList = "select * from tbl_hostsite;";
+const char* const kFind = "select rowid, * from tbl_hostsite where hostip = ? and hostname = ?; ";
+const char* const kList = "select rowid, * from tbl_hostsite;";
+const char* const kDeleteRow = "delete from tbl_hostsite where rowid = cast(? as integer);";
+const char* const kFindRow = "select rowid, * from tbl_hostsite where rowid = cast(? as integer);";
+const char* const kInsertedRow = "select last_insert_rowid();";
+
+wxString RowidText(long long rowid)
+{
+    return wxString::Format("%lld", rowid);
+}
 
 // The table of a new file: the eight text columns in the order rows are read back, and an index
 // on the pair every lookup and deletion goes by. One transaction, so a failure leaves no half.
@@ -106,7 +114,7 @@ bool SiteStore::TableReady()
     return false;
 }
 
-int SiteStore::AddSite(SiteRecord record)
+int SiteStore::AddSite(SiteRecord record, long long* rowid)
 {
     if (!TableReady())
         return -1;
@@ -118,6 +126,14 @@ int SiteStore::AddSite(SiteRecord record)
         result = connection->RunQuery(wxString(kInsertPrefix) + kInsertValues, values);
         if (result == 0)
             AppLog::LogMessage(connection->LastError());
+        if (result > 0 && rowid) {
+            *rowid = 0;
+            if (DatabaseResultSet* rows = connection->RunQueryWithResults(kInsertedRow)) {
+                if (connection->NextRow(rows))
+                    rows->GetString(1).ToLongLong(rowid);
+                connection->CloseResultSet(rows);
+            }
+        }
     } catch (const DatabaseLayerException& e) {
         AppLog::LogMessage(
             wxString::Format("Database Insert Exception![%d,%s]", e.GetErrorCode(), e.GetErrorMessage()));
@@ -139,24 +155,44 @@ int SiteStore::DeleteSite(const wxString& hostip, const wxString& hostname)
     }
 }
 
+int SiteStore::DeleteSiteByRowid(long long rowid)
+{
+    if (!TableReady())
+        return -1;
+    return connection->RunQuery(kDeleteRow, std::vector<wxString>{RowidText(rowid)});
+}
+
 void SiteStore::ReadRecord(DatabaseResultSet* rows, SiteRecord& record)
 {
+    // The rowid comes first, so the table's own columns keep their order after it whatever follows.
+    if (!rows->GetString(1).ToLongLong(&record.rowid))
+        record.rowid = 0;
     // Swapped in rather than assigned: the toolkit's strings would be copied otherwise.
-    rows->GetString(1).swap(record.hostpasswd);
-    rows->GetString(2).swap(record.hostuser);
-    rows->GetString(3).swap(record.hosttype);
-    rows->GetString(4).swap(record.hostip);
-    rows->GetString(5).swap(record.hostname);
-    rows->GetString(6).swap(record.hostport);
-    rows->GetString(7).swap(record.hostpostcommand);
-    rows->GetString(8).swap(record.hostcomments);
+    rows->GetString(2).swap(record.hostpasswd);
+    rows->GetString(3).swap(record.hostuser);
+    rows->GetString(4).swap(record.hosttype);
+    rows->GetString(5).swap(record.hostip);
+    rows->GetString(6).swap(record.hostname);
+    rows->GetString(7).swap(record.hostport);
+    rows->GetString(8).swap(record.hostpostcommand);
+    rows->GetString(9).swap(record.hostcomments);
 }
 
 std::unique_ptr<SiteRecord> SiteStore::FindSite(const wxString& hostip, const wxString& hostname)
 {
+    return FindOne(kFind, std::vector<wxString>{hostip, hostname});
+}
+
+std::unique_ptr<SiteRecord> SiteStore::FindSiteByRowid(long long rowid)
+{
+    return FindOne(kFindRow, std::vector<wxString>{RowidText(rowid)});
+}
+
+std::unique_ptr<SiteRecord> SiteStore::FindOne(const wxString& sql, const std::vector<wxString>& values)
+{
     if (!TableReady())
         return nullptr;
-    DatabaseResultSet* rows = connection->RunQueryWithResults(kFind, std::vector<wxString>{hostip, hostname});
+    DatabaseResultSet* rows = connection->RunQueryWithResults(sql, values);
     if (!rows)
         return nullptr;
     auto record = std::make_unique<SiteRecord>();

@@ -4,8 +4,12 @@
 #include "support/FrameFixture.h"
 #include "support/NewSiteDialogProbe.h"
 #include "support/ProcessTable.h"
+#include "support/ShellCommand.h"
 
 #include "app/SiteTreeItemData.h"
+#include "monitor/ShellyardMonPanel.h"
+#include "session/ShellyardConnPanel.h"
+#include "session/TerminalProcess.h"
 #include "storage/SiteStore.h"
 
 #include <cstdio>
@@ -55,12 +59,6 @@ gboolean CaptureMenu(gpointer data)
     if (menu->shown)
         menu->done = true;
     return menu->shown ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
-}
-
-std::string Env(const char* name)
-{
-    const char* value = getenv(name);
-    return value ? value : "";
 }
 
 class SiteTreeTest : public FrameFixture {
@@ -142,6 +140,24 @@ protected:
             }
             rows.push_back(row);
         }
+        sqlite3_finalize(select);
+        sqlite3_close(db);
+        return rows;
+    }
+    // Every row exactly as stored: its rowid, then each column's bytes in hex.
+    std::vector<std::string> RawRows()
+    {
+        std::vector<std::string> rows;
+        sqlite3* db = nullptr;
+        sqlite3_open(DatabasePath().c_str(), &db);
+        sqlite3_stmt* select = nullptr;
+        sqlite3_prepare_v2(db,
+                           "select rowid || ':' || hex(hostpasswd) || ',' || hex(hostuser) || ',' || hex(hosttype) "
+                           "|| ',' || hex(hostip) || ',' || hex(hostname) || ',' || hex(hostport) || ',' || "
+                           "hex(hostpostcommand) || ',' || hex(hostcomments) from tbl_hostsite order by rowid;",
+                           -1, &select, nullptr);
+        while (select && sqlite3_step(select) == SQLITE_ROW)
+            rows.push_back(reinterpret_cast<const char*>(sqlite3_column_text(select, 0)));
         sqlite3_finalize(select);
         sqlite3_close(db);
         return rows;
@@ -462,8 +478,8 @@ TEST_F(SiteTreeTest, DeletingOneOfTwoSitesWithTheSameHostAndNameKeepsTheOther)
     EXPECT_EQ(Labels(Root()), (std::vector<std::string>{"box", "other", "box"}));
     std::vector<Row> rows = StoredRows();
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0], (Row{"other", "10.0.0.9", "ssh", "22", "", "", "", ""}));
-    EXPECT_EQ(rows[1], (Row{"box", "10.0.0.1", "ssh", "22", "root", "pw", "", ""}));
+    EXPECT_EQ(rows[0], (Row{"box", "10.0.0.1", "ssh", "22", "root", "pw", "", ""}));
+    EXPECT_EQ(rows[1], (Row{"other", "10.0.0.9", "ssh", "22", "", "", "", ""}));
     EXPECT_EQ(rows[2], (Row{"box", "10.0.0.1", "ssh", "2222", "admin", "pw3", "", ""}));
 
     // Deleting the last of them again keeps exactly the first.
@@ -472,8 +488,75 @@ TEST_F(SiteTreeTest, DeletingOneOfTwoSitesWithTheSameHostAndNameKeepsTheOther)
     ModalScript::Get().Verify();
     rows = StoredRows();
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[1], (Row{"box", "10.0.0.1", "ssh", "22", "root", "pw", "", ""}));
+    EXPECT_EQ(rows[0], (Row{"box", "10.0.0.1", "ssh", "22", "root", "pw", "", ""}));
     EXPECT_EQ(Labels(Children(Root())[0])[2], "Port:22");
+}
+
+// Two sites with the same host and name but different logins, a third between them: each node
+// stands for its own row, for connecting, monitoring and deleting alike.
+TEST_F(SiteTreeTest, SitesWithTheSameHostAndNameEachUseTheirOwnRow)
+{
+    if (!HaveSshServer())
+        GTEST_SKIP() << "needs the test SSH server: run through tests/support/with-sshd.sh";
+    // The first twin has a user of its own and no password (no auto-login); the second the test
+    // account's login.
+    CreateDatabase({{"", "somebody-else", "ssh", "127.0.0.1", "twin", sshPort},
+                    {"", "", "telnet", "10.0.0.9", "other", "23"},
+                    {sshPassword, sshUser, "ssh", "127.0.0.1", "twin", sshPort}});
+    CreateFrame();
+    const std::vector<std::string> stored = RawRows();
+    ASSERT_EQ(stored.size(), 3u);
+    std::vector<wxTreeItemId> sites = Children(Root());
+
+    // Connecting: only the second twin's PuTTY logs in, and the session on the server is its own.
+    Choose(sites[0], ID_SITE_CONNECT);
+    Choose(sites[2], ID_SITE_CONNECT);
+    ASSERT_EQ(TabCount(), 2);
+    long pids[2];
+    for (int i = 0; i < 2; ++i) {
+        auto* page = dynamic_cast<ShellyardConnPanel*>(FrameProbe::Notebook(frame)->GetPage(i));
+        ASSERT_TRUE(page && page->GetTerminalProcess());
+        pids[i] = page->GetTerminalProcess()->Pid();
+    }
+    const std::string withLogin = std::string("-l") + '\0' + sshUser + '\0';
+    EXPECT_EQ(CommandLineOf(pids[0]).find(std::string("-l") + '\0'), std::string::npos);
+    EXPECT_NE(CommandLineOf(pids[1]).find(withLogin), std::string::npos);
+    ASSERT_TRUE(WaitFor([&] { return LoginShells() == 1; }, std::chrono::seconds(15)));
+    std::string shell = Shell("pgrep -x -u '" + sshUser + "' bash");
+    std::string sshClient = Shell("tr '\\0' '\\n' < /proc/" + std::to_string(std::atol(shell.c_str())) +
+                                  "/environ | sed -n 's/^SSH_CLIENT=//p'");
+    EXPECT_EQ(sshClient, "127.0.0.1 " + ClientPortOf(pids[1]) + " " + sshPort + "\n");
+
+    // Monitoring: the first twin has no password to log in with; the second gets its monitor page,
+    // whose PLink logs in as the second twin's user.
+    ExpectWarning("Warnning: Only SSH protocol site with auto-login enabled can be monitored.");
+    Choose(sites[0], ID_SITE_MONITOR);
+    ModalScript::Get().Verify();
+    Choose(sites[2], ID_SITE_MONITOR);
+    ASSERT_TRUE(WaitFor([this] { return TabCount() == 3; }));
+    EXPECT_NE(dynamic_cast<ShellyardMonPanel*>(FrameProbe::Notebook(frame)->GetPage(2)), nullptr);
+    bool plinkAsSecond = false;
+    for (long child : ChildProcesses())
+        plinkAsSecond |= CommandLineOf(child).find("plink") != std::string::npos &&
+                         CommandLineOf(child).find(withLogin) != std::string::npos;
+    EXPECT_TRUE(plinkAsSecond);
+
+    // Deleting the first twin leaves the other rows byte for byte, in their places.
+    ModalScript::Get().ExpectMessage("Are you sure to delete this site twin now?", "Shellyard", wxYES_NO, wxID_YES);
+    Choose(sites[0], ID_SITE_DELETE);
+    ModalScript::Get().Verify();
+    EXPECT_EQ(RawRows(), (std::vector<std::string>{stored[1], stored[2]}));
+
+    // A twin saved through the editor knows its new row: deleting it takes only that row.
+    ExpectEditor("twin", "127.0.0.1", sshPort, 1);
+    FrameProbe::Command(frame, FrameProbe::NewConnectionId(frame));
+    ModalScript::Get().Verify();
+    ASSERT_EQ(RawRows().size(), 3u);
+    ModalScript::Get().ExpectMessage("Are you sure to delete this site twin now?", "Shellyard", wxYES_NO, wxID_YES);
+    Choose(Children(Root()).back(), ID_SITE_DELETE);
+    ModalScript::Get().Verify();
+    EXPECT_EQ(RawRows(), (std::vector<std::string>{stored[1], stored[2]}));
+    EXPECT_EQ(Labels(Root()), (std::vector<std::string>{"other", "twin"}));
 }
 
 TEST_F(SiteTreeTest, OnlySshSitesWithUserAndPasswordCanBeMonitored)

@@ -513,25 +513,6 @@ TEST_F(SessionTest, EachNewTabIsScrolledIntoView)
     }
 }
 
-namespace {
-// The local port of the SSH connection a PuTTY process holds, as the server sees it in
-// SSH_CLIENT ("127.0.0.1 <port> <server port>").
-std::string ClientPortOf(long pid)
-{
-    std::istringstream lines(Shell("ss -tnpH state established"));
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.find("pid=" + std::to_string(pid) + ",") == std::string::npos)
-            continue;
-        std::istringstream fields(line);
-        std::string recv, send, local;
-        fields >> recv >> send >> local;
-        return local.substr(local.rfind(':') + 1);
-    }
-    return "";
-}
-}  // namespace
-
 // Every terminal tab gets the command exactly once per send, and nothing else does. (Each session
 // runs it on its own schedule, so the server sees no fixed order across sessions; each session's
 // own file tells which tab it came from.)

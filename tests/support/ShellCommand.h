@@ -3,6 +3,7 @@
 // (files on the SSH server, processes): the command runs in the test, not in the program.
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 inline std::string Env(const char* name)
@@ -23,4 +24,21 @@ inline std::string Shell(const std::string& command)
         pclose(pipe);
     }
     return output;
+}
+
+// The local port of the SSH connection a PuTTY process holds, as the server sees it in
+// SSH_CLIENT ("127.0.0.1 <port> <server port>").
+inline std::string ClientPortOf(long pid)
+{
+    std::istringstream lines(Shell("ss -tnpH state established"));
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.find("pid=" + std::to_string(pid) + ",") == std::string::npos)
+            continue;
+        std::istringstream fields(line);
+        std::string recv, send, local;
+        fields >> recv >> send >> local;
+        return local.substr(local.rfind(':') + 1);
+    }
+    return "";
 }
