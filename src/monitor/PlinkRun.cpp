@@ -55,7 +55,6 @@ PlinkRunResult PlinkRun::Run(const TerminalArguments& arguments, const wxString&
     }
 
     ++running;
-    wxWindowDisabler disabled;
     OutputLines output, errors;
     wxString lastError;
     auto collect = [&] {
@@ -90,7 +89,11 @@ PlinkRunResult PlinkRun::Run(const TerminalArguments& arguments, const wxString&
             timedOut = true;
             break;
         }
-        HandlePendingEvents();
+        // The user's keys and clicks wait until the run is over (nothing can start another command
+        // or close this page meanwhile); everything else is handled, so the program keeps drawing
+        // and other pages keep reading. This holds the user up as disabled windows would, without
+        // greying out and repainting every window before and after each run.
+        HandlePendingEvents(wxEVT_CATEGORY_ALL & ~wxEVT_CATEGORY_USER_INPUT);
         plink->WaitForOutput(std::chrono::milliseconds(10));
     }
     --running;

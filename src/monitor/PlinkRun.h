@@ -1,6 +1,6 @@
 #pragma once
-// One remote command run through PLink to its end, synchronously: the application's windows are
-// disabled meanwhile and events keep flowing, so other pages keep drawing. Standard output comes
+// One remote command run through PLink to its end, synchronously: the user's input waits until it
+// is over, and every other event keeps flowing, so other pages keep drawing. Standard output comes
 // back as lines; standard error is read as it comes (a full pipe would stall PLink) and logged.
 // A run that takes longer than the time-out is ended and counts as failed, so one run never holds
 // the windows longer than that.

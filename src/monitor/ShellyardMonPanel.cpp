@@ -67,9 +67,6 @@ void ShellyardMonPanel::StartMonitoring()
 {
     loopProcess = nullptr;
     pollTimer.SetOwner(this, ID_MONITOR_TIMER);
-    // One disabler over the whole start: the runs inside would otherwise enable and disable every
-    // window between them, which repaints the whole frame each time.
-    wxWindowDisabler disabled;
     wxWeakRef<ShellyardMonPanel> self(this);
     CollectSystemInfo();
     if (!self)
@@ -163,7 +160,10 @@ void ShellyardMonPanel::UnregisterLoopProcess(DisplayProcess* process)
 
 void ShellyardMonPanel::OnPollTimer(wxTimerEvent& event)
 {
-    wxWakeUpIdle();
+    // The loop's output is read at least every tick. Reading here rather than waking the toolkit's
+    // idle processing spares a pass over every window of the program twice a second per page.
+    if (loopProcess)
+        loopProcess->ReadOutput();
     if (tickCount != kRefreshTicks) {
         ++tickCount;
         return;
