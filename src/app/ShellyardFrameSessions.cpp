@@ -239,20 +239,33 @@ void ShellyardFrame::SendToAllSessions(wxString text)
             wxMilliSleep(5);
         }
     }
+    // The user learns how many terminals the command reached; the log names those it did not.
+    int terminals = 0, reached = 0;
     for (size_t i = 0; i < count && i < notebook->GetPageCount(); ++i) {
         auto* page = dynamic_cast<ShellyardConnPanel*>(notebook->GetPage(i));
+        if (!page)
+            continue;
+        ++terminals;
         // A session whose PuTTY has gone has no window to take the keys; they would land in
         // whichever window held the focus before.
-        if (!page || !page->HasLiveTerminal())
+        if (!page->HasLiveTerminal()) {
+            wxLogMessage("Command not sent to %s: its PuTTY has exited", notebook->GetPageText(i));
             continue;
+        }
         // Only a window on screen can take the keyboard focus: its tab comes to the front first.
         notebook->SetSelection(i);
-        if (!page->WaitUntilTerminalShown())
+        if (!page->WaitUntilTerminalShown()) {
+            wxLogMessage("Command not sent to %s: its terminal could not be brought up", notebook->GetPageText(i));
             continue;
+        }
         ActivateWindow(*keyPlatform, page->GetTerminalWindow());
-        keySender.SendKeys(script, false);
+        if (keySender.SendKeys(script, false))
+            ++reached;
+        else
+            wxLogMessage("Command sent to %s only in part: a key name in it is too long", notebook->GetPageText(i));
         typed = true;
     }
+    SetStatusText(wxString::Format(_("Sent to %d of %d terminals"), reached, terminals), 0);
     if (!typed)
         return;
     if (selected != wxNOT_FOUND && static_cast<size_t>(selected) < notebook->GetPageCount())
