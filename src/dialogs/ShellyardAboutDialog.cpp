@@ -25,7 +25,7 @@ wxString ShellyardAboutDialog::VersionText()
     return wxString::Format(wxGetTranslation("Version: %s %d.%d Build %d\nOn [%s-%s-%s %s]\n\n"
                                              "Author: the Shellyard developers\n"
                                              "Contact: https://shellyard.org/"),
-                            "Beta", 1, 0, 351, "2012", "03", "29", "15:18:09");
+                            "Beta", SHELLYARD_VERSION_MAJOR, SHELLYARD_VERSION_MINOR, SHELLYARD_VERSION_BUILD, "2012", "03", "29", "15:18:09");
 }
 
 ShellyardAboutDialog::ShellyardAboutDialog(wxWindow* parent) : AboutDialog(parent)
