@@ -126,15 +126,34 @@ void ShellyardFrame::BuildToolBar()
     toolBar->Realize();
 }
 
+bool ShellyardFrame::ConfirmQuit()
+{
+    return wxMessageBox(_("Are you sure you want to close all loggin sites and quite?"), "Shellyard", wxYES_NO,
+                        this) == wxYES;
+}
+
+// Alt+F4 is the Quit item's accelerator, but every desktop's window manager takes it for itself and
+// sends a close request instead. A request that arrives while Alt and F4 are held down is that
+// Alt+F4 and asks first, as Quit does; one from the close box (keys up) closes at once.
+bool ShellyardFrame::AltF4Held()
+{
+    const int kAlt = 0x12, kLeftAlt = 0xA4, kRightAlt = 0xA5, kF4 = 0x73;
+    auto down = [this](int vk) { return (keyPlatform->GetKeyState(vk) & 0x8000) != 0; };
+    return down(kF4) && (down(kAlt) || down(kLeftAlt) || down(kRightAlt));
+}
+
 void ShellyardFrame::OnClose(wxCloseEvent& event)
 {
+    if (event.CanVeto() && AltF4Held() && !ConfirmQuit()) {
+        event.Veto();
+        return;
+    }
     Destroy();
 }
 
 void ShellyardFrame::OnQuit(wxCommandEvent& event)
 {
-    if (wxMessageBox(_("Are you sure you want to close all loggin sites and quite?"), "Shellyard",
-                     wxYES_NO, this) == wxYES)
+    if (ConfirmQuit())
         Destroy();
 }
 

@@ -77,6 +77,8 @@ private:
     void OnTreeItemRightClick(wxTreeEvent& event);
     void OnPageClose(wxAuiNotebookEvent& event);
 
+    bool ConfirmQuit();  // the quit question; true for Yes
+    bool AltF4Held();    // asks the system whether Alt and F4 are down at this moment
     void OpenSiteStore();
     void BuildLayout();
     void BuildToolBar();
