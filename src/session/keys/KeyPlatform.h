@@ -2,6 +2,7 @@
 // The one seam between the keystroke interpreter and the system: key events, scan codes, the
 // layout's key for a character, pauses, beeps and window activation, in Windows' virtual-key terms.
 // KeyPlatformX11.cpp and KeyPlatformWin32.cpp implement it; the tests record the calls.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -47,6 +48,13 @@ public:
     // Takes the calling thread's queued keyboard messages and dispatches them.
     virtual void PumpKeyboardMessages() = 0;
     virtual void Sleep(uint32_t milliseconds) = 0;
+    // A steady clock in milliseconds, by which a run keeps to its time limit. The tests' recording
+    // platform keeps a clock of its own that its pauses move, so a minute passes in no time.
+    virtual uint64_t Milliseconds()
+    {
+        using namespace std::chrono;
+        return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    }
     // Sounds a tone; blocks for its duration.
     virtual void Beep(uint32_t frequency, uint32_t milliseconds) = 0;
 

@@ -116,6 +116,8 @@ bool KeySender::SendKeys(const std::string& text, bool pump)
 {
     pumpMessages = pump;
     groupOpen = shiftHeld = altHeld = ctrlHeld = winHeld = false;
+    lastEnd = RunEnd::Completed;
+    stoppedAt = 0;
     if (!platform)
         return true;
 
@@ -132,7 +134,61 @@ bool KeySender::SendKeys(const std::string& text, bool pump)
     };
     platform->BeginRun();
     EndOfRun end{*this};
-    return Run(std::string_view(text.c_str()));  // the script ends at its first NUL
+    script = std::string_view(text.c_str());  // the script ends at its first NUL
+    elementStart = 0;
+    outOfTime = false;
+    runStart = platform->Milliseconds();
+    return Run(script) && !outOfTime;
+}
+
+void KeySender::StopHere(RunEnd why)
+{
+    if (lastEnd != RunEnd::Completed)
+        return;
+    lastEnd = why;
+    stoppedAt = CountCharacters(script.substr(0, elementStart), platform->ReadsUtf8()) + 1;
+}
+
+uint64_t KeySender::TimeLeft()
+{
+    uint64_t now = platform->Milliseconds();
+    uint64_t spent = now > runStart ? now - runStart : 0;
+    return spent >= uint64_t(MaxRunTime) ? 0 : uint64_t(MaxRunTime) - spent;
+}
+
+bool KeySender::OutOfTime()
+{
+    if (!outOfTime && TimeLeft() == 0) {
+        outOfTime = true;
+        StopHere(RunEnd::OutOfTime);
+    }
+    return outOfTime;
+}
+
+void KeySender::Pause(uint32_t milliseconds)
+{
+    uint64_t left = TimeLeft();
+    if (milliseconds <= left) {
+        platform->Sleep(milliseconds);
+        return;
+    }
+    if (left > 0)
+        platform->Sleep(uint32_t(left));
+    outOfTime = true;
+    StopHere(RunEnd::OutOfTime);
+}
+
+void KeySender::Beep(uint32_t frequency, uint32_t milliseconds)
+{
+    uint64_t left = TimeLeft();
+    if (milliseconds <= left) {
+        platform->Beep(frequency, milliseconds);
+        return;
+    }
+    if (left > 0)
+        platform->Beep(frequency, uint32_t(left));
+    outOfTime = true;
+    StopHere(RunEnd::OutOfTime);
 }
 
 bool KeySender::Run(std::string_view text)
@@ -140,6 +196,9 @@ bool KeySender::Run(std::string_view text)
     const bool utf8 = platform->ReadsUtf8();
     size_t pos = 0;
     while (pos < text.size()) {
+        elementStart = pos;
+        if (OutOfTime())
+            return false;
         switch (text[pos]) {
         case '+':
             HoldModifier(shiftHeld, VK_SHIFT_KEY);
@@ -202,6 +261,7 @@ bool KeySender::Run(std::string_view text)
 bool KeySender::BraceToken(std::string_view content)
 {
     if (CountCharacters(content, platform->ReadsUtf8()) > MaxTokenCharacters) {
+        StopHere(RunEnd::TokenTooLong);
         groupOpen = false;
         ReleaseHeldModifiers();
         return false;
@@ -223,7 +283,7 @@ bool KeySender::BraceToken(std::string_view content)
             return true;
         int64_t frequency = ReadNumber(rest.substr(0, blank));
         int32_t duration = ClampDuration(ReadNumber(rest.substr(blank + 1)));
-        platform->Beep(frequency < 0 ? 0 : uint32_t(frequency), uint32_t(duration));
+        Beep(frequency < 0 ? 0 : uint32_t(frequency), uint32_t(duration));
     } else if (BeginsWith(content, "APPACTIVATE")) {
         if (content.size() > 12)
             ActivateWindowByTitle(*platform, std::string(content.substr(12)));
@@ -235,8 +295,11 @@ bool KeySender::BraceToken(std::string_view content)
     } else if (const KeyName* row = FindKeyName(content)) {
         size_t nameLength = std::strlen(row->name);
         uint32_t count = 1;
-        if (content.size() > nameLength)
-            count = static_cast<uint16_t>(ReadNumber(content.substr(nameLength)));
+        if (content.size() > nameLength) {
+            // An unsigned 16-bit count: a negative one types nothing rather than 65,535 presses.
+            int64_t number = ReadNumber(content.substr(nameLength));
+            count = number < 0 ? 0 : static_cast<uint16_t>(number);
+        }
         uint16_t key = row->character ? platform->VkKeyScan(char32_t(row->key)) : row->key;
         if (key != NO_KEY) {
             PressWithModifiers(key, count);
@@ -248,12 +311,14 @@ bool KeySender::BraceToken(std::string_view content)
 
 void KeySender::HoldModifier(bool& held, uint8_t vk)
 {
-    held = true;
     PressKey(vk, 1, false, false);
+    held = held || !outOfTime;
 }
 
 void KeySender::PressWithModifiers(uint16_t key, uint32_t count)
 {
+    if (count == 0 || OutOfTime())
+        return;
     unsigned bits = key >> 8;
     uint8_t vk = key & 0xFF;
     // The key's own modifiers go down and up around it even when a prefix already holds the same one.
@@ -283,8 +348,13 @@ void KeySender::PressKey(uint8_t vk, uint32_t count, bool withKeyUp, bool withDe
     uint8_t scan = platform->MapVirtualKey(vk) & 0xFF;
     uint32_t flags = IsExtendedKey(vk) ? KEYFLAG_EXTENDED : 0;
     for (uint32_t i = 0; i < count; ++i) {
-        if (withDelay)
+        if (OutOfTime())
+            return;
+        if (withDelay) {
             Wait();
+            if (outOfTime)
+                return;
+        }
         SendEvent(vk, scan, flags);
         if (withKeyUp)
             SendEvent(vk, scan, flags | KEYFLAG_KEYUP);
@@ -298,8 +368,13 @@ void KeySender::ToggleNumLock(uint32_t count, bool withDelay)
     bool consumerFamily = (version & 0x80000000u) != 0;
     unsigned minor = (version >> 8) & 0xFF;
     for (uint32_t i = 0; i < count; ++i) {
-        if (withDelay)
+        if (OutOfTime())
+            return;
+        if (withDelay) {
             Wait();
+            if (outOfTime)
+                return;
+        }
         if (!consumerFamily) {
             platform->KeyEvent(VK_NUMLOCK_KEY, NUMLOCK_SCAN, KEYFLAG_EXTENDED);
             platform->KeyEvent(VK_NUMLOCK_KEY, NUMLOCK_SCAN, KEYFLAG_EXTENDED | KEYFLAG_KEYUP);
@@ -343,9 +418,10 @@ void KeySender::Wait()
 {
     if (nextDelay == 0)
         nextDelay = defaultDelay;
-    if (nextDelay != 0)
-        platform->Sleep(uint32_t(nextDelay));
+    uint32_t delay = uint32_t(nextDelay);
     nextDelay = 0;
+    if (delay != 0)
+        Pause(delay);
 }
 
 void KeySender::SendEvent(uint8_t vk, uint8_t scan, uint32_t flags)

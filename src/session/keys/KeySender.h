@@ -15,13 +15,23 @@ public:
     KeySender& operator=(const KeySender&) = delete;
 
     void SetPlatform(KeyPlatform* platform) { this->platform = platform; }
-    // Types the script synchronously. Returns false only when a brace token is 300 characters or
-    // longer (everything before it has been sent); true otherwise. Whatever happens, no key and no
-    // modifier pressed by the script is left down when it returns.
+    // Types the script synchronously. Returns false when the run stopped before the end of the
+    // script: at a brace token of 300 characters or more, or when it had taken MaxRunTime (a pause
+    // that would run past it is cut short). Everything before that point has been sent; LastRunEnd
+    // and StoppedAt tell why and where. Whatever happens, no key and no modifier pressed by the
+    // script is left down when it returns.
     bool SendKeys(const std::string& text, bool pumpMessages);
+
+    enum class RunEnd { Completed, TokenTooLong, OutOfTime };
+    RunEnd LastRunEnd() const { return lastEnd; }
+    // Where the last run stopped when it did not complete: the position, counted in characters
+    // from 1, of the character or brace token it was typing or about to type.
+    size_t StoppedAt() const { return stoppedAt; }
 
     // Longest pause a {DELAY} may ask for, and longest {BEEP}, in milliseconds.
     static constexpr int32_t MaxDelay = 60000;
+    // Longest a whole run may take, in milliseconds, so that no script can hold the program.
+    static constexpr int32_t MaxRunTime = 60000;
 
 private:
     bool Run(std::string_view text);
@@ -33,6 +43,14 @@ private:
     void KeyUp(uint8_t vk);
     void ReleaseHeldModifiers();
     void Wait();
+    // Sleeps or beeps for at most what is left of the run's time; a longer request is cut short
+    // and ends the run.
+    void Pause(uint32_t milliseconds);
+    void Beep(uint32_t frequency, uint32_t milliseconds);
+    uint64_t TimeLeft();
+    // True once the run has used its time: from then on no key goes down, only key-ups are sent.
+    bool OutOfTime();
+    void StopHere(RunEnd why);
     void SendEvent(uint8_t vk, uint8_t scan, uint32_t flags);
     void HoldModifier(bool& held, uint8_t vk);
 
@@ -45,6 +63,15 @@ private:
     bool winHeld = false;
     int32_t defaultDelay = 0;
     int32_t nextDelay = 0;
+
+    // The run in progress: its script, the byte offset of the character or token being typed and
+    // the platform clock at its start; and how the last run ended.
+    std::string_view script;
+    size_t elementStart = 0;
+    uint64_t runStart = 0;
+    bool outOfTime = false;
+    RunEnd lastEnd = RunEnd::Completed;
+    size_t stoppedAt = 0;
 };
 
 // Brings the window to the foreground with the keyboard focus. False for a null window; true

@@ -108,11 +108,11 @@ TEST_F(KeySenderTest, RepeatCountsFollowTheNameWithOrWithoutABlank)
     EXPECT_EQ(Run("{TAB 0}"), Lines{});
     EXPECT_EQ(Run("{TABLE}"), Lines{});
     EXPECT_EQ(Run("{LEFT 2}"), Join({{"sleep 7"}, Press("25", "4b", true), {"sleep 7"}, Press("25", "4b", true)}));
-    // The count is an unsigned 16-bit number.
-    EXPECT_EQ(Downs("{TAB 65536}"), "");
-    EXPECT_EQ(Run("{TAB 65535}").size(), 65535u * 3);
+    // The count is an unsigned 16-bit number; a negative one types nothing.
     Run("{DELAY=0}");
-    EXPECT_EQ(Run("{TAB -1}").size(), 65535u * 2);
+    EXPECT_EQ(Downs("{TAB 65536}"), "");
+    EXPECT_EQ(Run("{TAB 65535}").size(), 65535u * 2);
+    EXPECT_EQ(Run("{TAB -1}"), Lines{});
 }
 
 TEST_F(KeySenderTest, DefaultDelayPersistsAcrossRunsAndNextDelayIsUsedOnce)
@@ -151,6 +151,55 @@ TEST_F(KeySenderTest, NegativeAndHugeNumbersGiveNoPauseOrAMinuteAtMost)
     EXPECT_EQ(Run("{BEEP 800}"), Lines{});
     EXPECT_EQ(Run("{BEEP}"), Lines{});
     EXPECT_EQ(Run("{BEEP }"), Lines{});
+}
+
+// A run ends once it has taken a minute on the platform's clock (the recorder's moves with its pauses
+// and beeps, and here also with key events): a pause or beep that would end later is cut short,
+// nothing more goes down, every key held comes up, and the run says where it stopped.
+TEST_F(KeySenderTest, NoRunTakesLongerThanAMinuteAndItSaysWhereItStopped)
+{
+    platform.recordRuns = true;
+    auto timedRun = [&](const std::string& script) {
+        uint64_t start = platform.clock;
+        Lines run = Run(script, false);
+        EXPECT_LE(platform.clock - start, 60000u) << script;
+        EXPECT_EQ(sender.LastRunEnd(), KeySender::RunEnd::OutOfTime) << script;
+        return run;
+    };
+
+    // 65,535 Tabs a second apart inside a Shift group: 58 fit after a and b, then Shift comes up.
+    Run("{DELAY=1000}");
+    Lines run = timedRun("+(ab{TAB 65535}c)");
+    EXPECT_EQ(std::count(run.begin(), run.end(), "D09:0f"), 58);
+    EXPECT_EQ(Lines(run.end() - 3, run.end()), (Lines{"U09:0f", "U10:2a", "end"}));
+    EXPECT_EQ(sender.StoppedAt(), 5u);
+
+    Run("{DELAY=0}");
+    EXPECT_EQ(timedRun("{DELAY 50000}a^{DELAY 50000}b"),
+              Join({{"begin", "sleep 50000"}, Press("41", "1e"), {"D11:1d", "sleep 10000", "U11:1d", "end"}}));
+    EXPECT_EQ(sender.StoppedAt(), 29u);
+    EXPECT_EQ(timedRun("{BEEP 440 50000}x{BEEP 440 50000}y"),
+              Join({{"begin", "beep 440 50000"}, Press("58", "d8"), {"beep 440 10000", "end"}}));
+    EXPECT_EQ(sender.StoppedAt(), 18u);
+    // A key typed just as the minute is up is the last; positions count characters, not bytes.
+    EXPECT_EQ(timedRun("\xC3\xA9{DELAY 60000}ab"), Join({{"begin", "sleep 60000"}, Press("41", "1e"), {"end"}}));
+    EXPECT_EQ(sender.StoppedAt(), 16u);
+
+    // Without pauses a long run stops as well: 30,000 Tabs of two 1 ms events, no NumLock flip.
+    platform.millisecondsPerEvent = 1;
+    run = timedRun("{TAB 65535}{NUMLOCK 65535}");
+    EXPECT_EQ(run.size(), 60002u);
+    EXPECT_EQ(run[run.size() - 2], "U09:0f");
+    EXPECT_EQ(sender.StoppedAt(), 1u);
+    platform.millisecondsPerEvent = 0;
+
+    // The next run has its own minute; a completed one reports no stop.
+    EXPECT_TRUE(sender.SendKeys("a", false));
+    EXPECT_EQ(sender.LastRunEnd(), KeySender::RunEnd::Completed);
+    EXPECT_EQ(sender.StoppedAt(), 0u);
+    EXPECT_FALSE(sender.SendKeys("{" + std::string(300, 'x') + "}", false));
+    EXPECT_EQ(sender.LastRunEnd(), KeySender::RunEnd::TokenTooLong);
+    EXPECT_EQ(sender.StoppedAt(), 1u);
 }
 
 TEST_F(KeySenderTest, GroupsKeepPrefixModifiersDownUntilTheyClose)

@@ -1,6 +1,7 @@
 #pragma once
 // A KeyPlatform that types nothing: it records every call as a short line ("D41:1e", "U26+:48",
-// "sleep 10", "focus 7", ...) and answers layout questions like a US keyboard on Windows.
+// "sleep 10", "focus 7", ...) and answers layout questions like a US keyboard on Windows. Pauses
+// are not slept: they move a clock of its own, which key events move too when asked to.
 #include "session/keys/KeyPlatform.h"
 
 #include <cstdio>
@@ -17,6 +18,8 @@ public:
     bool recordRuns = false;        // also record BeginRun/EndRun
     std::vector<std::pair<NativeWindow, std::string>> windows;  // top-level windows, enumeration order
     std::vector<char32_t> scanned;  // every character VkKeyScan was asked about
+    uint64_t clock = 0;             // milliseconds
+    uint32_t millisecondsPerEvent = 0;
 
     // Events only: key downs and ups, as "D<vk>:<scan>" / "U<vk>:<scan>", "+" after vk when extended.
     std::vector<std::string> Events() const
@@ -58,6 +61,7 @@ public:
     }
     void KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags) override
     {
+        clock += millisecondsPerEvent;
         char line[32];
         std::snprintf(line, sizeof line, "%c%02X%s:%02x%s", (flags & KEYFLAG_KEYUP) ? 'U' : 'D', vk,
                       (flags & KEYFLAG_EXTENDED) ? "+" : "", scan, (flags & ~3u) ? "?" : "");
@@ -96,9 +100,15 @@ public:
         calls.push_back(std::string("setstate numlock=") + (numLockOn ? "1" : "0"));
     }
     void PumpKeyboardMessages() override { calls.push_back("pump"); }
-    void Sleep(uint32_t ms) override { calls.push_back("sleep " + std::to_string(ms)); }
+    void Sleep(uint32_t ms) override
+    {
+        clock += ms;
+        calls.push_back("sleep " + std::to_string(ms));
+    }
+    uint64_t Milliseconds() override { return clock; }
     void Beep(uint32_t frequency, uint32_t ms) override
     {
+        clock += ms;
         calls.push_back("beep " + std::to_string(frequency) + " " + std::to_string(ms));
     }
     NativeWindow FindWindowByTitle(const std::string& title) override
