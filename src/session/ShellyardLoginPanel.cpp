@@ -12,7 +12,9 @@ ShellyardLoginPanel::ShellyardLoginPanel(ShellyardFrame* frame)
 void ShellyardLoginPanel::OnLogin(wxCommandEvent& event)
 {
     wxString host = hostText->GetValue();
-    wxString protocol = protocolChoice->GetStringSelection().Lower();
+    // The protocol word goes to PuTTY as an option: it comes from the item chosen, never from the
+    // text the choice shows, which a translation may change.
+    wxString protocol = protocolChoice->GetSelection() == 1 ? "telnet" : "ssh";
     if (host.empty()) {
         wxMessageBox(_("No Host to be loggin!"), wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
         return;

@@ -845,6 +845,9 @@ TEST_F(SessionTest, QuickLoginOverTelnetUsesTheTelnetPort)
 {
     Start();
     HostField()->SetValue("127.0.0.1");
+    // The choice may show its words translated; PuTTY still gets its own option word.
+    ProtocolChoice()->SetString(0, "Sichere Shell");
+    ProtocolChoice()->SetString(1, "Fernschreiber");
     ProtocolChoice()->SetSelection(1);
     Click(LoginButton());
     // Nothing listens for telnet here: PuTTY shows its terminal and an error box of its own.
