@@ -3,14 +3,18 @@
 #include "monitor/ShellyardMonPanel.h"
 #include "session/ChildProcess.h"
 
+#include <wx/log.h>
+
 DisplayProcess::DisplayProcess(ShellyardMonPanel* page) : owner(page) {}
 
 DisplayProcess::~DisplayProcess() = default;
 
 bool DisplayProcess::Start(const TerminalArguments& arguments, wxString& error)
 {
-    std::string reason;
-    child = ChildProcess::Start(arguments.Items(), &reason);
+    std::string reason, notice;
+    child = ChildProcess::Start(arguments, &reason, &notice);
+    if (!notice.empty())
+        wxLogMessage("%s", wxString::FromUTF8(notice.c_str()));
     if (!child) {
         error = wxString::FromUTF8(reason.c_str());
         return false;

@@ -44,8 +44,10 @@ bool PlinkRun::Busy()
 PlinkRunResult PlinkRun::Run(const TerminalArguments& arguments, const wxString& remoteCommand)
 {
     PlinkRunResult result;
-    std::string error;
-    std::unique_ptr<ChildProcess> plink = ChildProcess::Start(arguments.Items(), &error);
+    std::string error, notice;
+    std::unique_ptr<ChildProcess> plink = ChildProcess::Start(arguments, &error, &notice);
+    if (!notice.empty())
+        wxLogMessage("%s", wxString::FromUTF8(notice.c_str()));
     if (!plink) {
         result.failed = true;
         result.reason = wxString::Format("Cannot start PLink (%s): %s",

@@ -6,6 +6,8 @@
 // Whoever holds the object owns the program: destroying the object kills and reaps a program that
 // still runs, so none outlives its holder and none is left a zombie. Windowless; one implementation
 // per platform (ChildProcessUnix.cpp, ChildProcessWin32.cpp).
+#include "session/TerminalArguments.h"
+
 #include <chrono>
 #include <memory>
 #include <string>
@@ -18,6 +20,11 @@ public:
     // Starts arguments[0] (looked up on PATH when it holds no directory) with the rest as its
     // arguments. Null when it cannot be started; *error then says why.
     static std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& arguments, std::string* error);
+    // The same for a terminal program (PLink): a password among the arguments reaches it through a
+    // PasswordHandOver where the program can read one, never through its argument list; *notice
+    // tells, once per program, when it cannot.
+    static std::unique_ptr<ChildProcess> Start(TerminalArguments arguments, std::string* error,
+                                               std::string* notice = nullptr);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -40,5 +47,8 @@ public:
 
 private:
     explicit ChildProcess(std::unique_ptr<Native> native);
+    // secretEnd: a descriptor the program gets as PasswordHandOver::kChildDescriptor (-1: none).
+    static std::unique_ptr<ChildProcess> StartWith(const std::vector<std::string>& arguments, std::string* error,
+                                                   int secretEnd);
     std::unique_ptr<Native> native;
 };

@@ -1,5 +1,7 @@
 #include "session/ChildProcess.h"
 
+#include "session/PasswordHandOver.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -44,6 +46,22 @@ ChildProcess::ChildProcess(std::unique_ptr<Native> n) : native(std::move(n)) {}
 
 std::unique_ptr<ChildProcess> ChildProcess::Start(const std::vector<std::string>& arguments, std::string* error)
 {
+    return StartWith(arguments, error, -1);
+}
+
+std::unique_ptr<ChildProcess> ChildProcess::Start(TerminalArguments arguments, std::string* error,
+                                                  std::string* notice)
+{
+    std::unique_ptr<PasswordHandOver> password = PasswordHandOver::Take(arguments, notice);
+    std::unique_ptr<ChildProcess> child = StartWith(arguments.Items(), error, password ? password->ChildEnd() : -1);
+    if (password)
+        password->Started();
+    return child;
+}
+
+std::unique_ptr<ChildProcess> ChildProcess::StartWith(const std::vector<std::string>& arguments, std::string* error,
+                                                      int secretEnd)
+{
     if (arguments.empty() || arguments.front().empty()) {
         if (error)
             *error = "no program given";
@@ -63,14 +81,20 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const std::vector<std::string>
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
 
-    // The child gets the null device, the two pipes and nothing else of ours; default signal
-    // handling; and a process group of its own (a wrapper script's children end with it).
+    // The child gets the null device, the two pipes, the password pipe if any, and nothing else of
+    // ours; default signal handling; and a process group of its own (a wrapper script's children
+    // end with it).
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, output[1], 1);
     posix_spawn_file_actions_adddup2(&actions, errors[1], 2);
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    int firstClosed = 3;
+    if (secretEnd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, secretEnd, PasswordHandOver::kChildDescriptor);
+        firstClosed = PasswordHandOver::kChildDescriptor + 1;
+    }
+    posix_spawn_file_actions_addclosefrom_np(&actions, firstClosed);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t none, all;

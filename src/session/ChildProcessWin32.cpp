@@ -4,6 +4,8 @@
 // whole process tree with it.
 #include "session/ChildProcess.h"
 
+#include "session/PasswordHandOver.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -86,6 +88,24 @@ std::string LastError()
 ChildProcess::ChildProcess(std::unique_ptr<Native> n) : native(std::move(n)) {}
 
 std::unique_ptr<ChildProcess> ChildProcess::Start(const std::vector<std::string>& arguments, std::string* error)
+{
+    return StartWith(arguments, error, -1);
+}
+
+std::unique_ptr<ChildProcess> ChildProcess::Start(TerminalArguments arguments, std::string* error,
+                                                  std::string* notice)
+{
+    // The password waits in a named pipe that only this user may open; it is served once the
+    // program runs.
+    std::unique_ptr<PasswordHandOver> password = PasswordHandOver::Take(arguments, notice);
+    std::unique_ptr<ChildProcess> child = StartWith(arguments.Items(), error, -1);
+    if (password)
+        password->Started();
+    return child;
+}
+
+std::unique_ptr<ChildProcess> ChildProcess::StartWith(const std::vector<std::string>& arguments, std::string* error,
+                                                      int)
 {
     if (arguments.empty() || arguments.front().empty()) {
         if (error)

@@ -35,6 +35,18 @@ TerminalArguments TerminalArguments::ForPuttyConfiguration(const std::string& lo
     return arguments;
 }
 
+std::string TerminalArguments::MovePasswordToFile(const std::string& path)
+{
+    if (!HasPassword())
+        return std::string();
+    std::string password;
+    password.swap(items[secret]);
+    items[secret - 1] = "-pwfile";
+    items[secret] = path;
+    secret = static_cast<size_t>(-1);
+    return password;
+}
+
 std::vector<const char*> TerminalArguments::Argv() const
 {
     std::vector<const char*> argv;

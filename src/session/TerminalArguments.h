@@ -22,6 +22,10 @@ public:
     static TerminalArguments ForPuttyConfiguration(const std::string& location);
 
     const std::vector<std::string>& Items() const { return items; }
+    // Whether a password is among the arguments (after -pw).
+    bool HasPassword() const { return secret < items.size(); }
+    // Takes the password out: "-pw <password>" becomes "-pwfile <path>". Returns the password.
+    std::string MovePasswordToFile(const std::string& path);
     // The arguments as a null-terminated array for execv-style calls; valid while this object lives
     // unchanged.
     std::vector<const char*> Argv() const;

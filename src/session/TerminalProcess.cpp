@@ -1,5 +1,6 @@
 #include "session/TerminalProcess.h"
 
+#include "session/PasswordHandOver.h"
 #include "session/TerminalWindow.h"
 
 #include <map>
@@ -92,9 +93,10 @@ private:
 
 // Starts argv (null-terminated, the program looked up on PATH) with GDK_BACKEND=x11 in an
 // otherwise unchanged environment, without copying this large process first (vfork-style spawn).
-// The program gets our standard streams, none of our other files, and the default signal handling;
+// The program gets our standard streams, the password's pipe (secretEnd) if any, none of our other
+// files, and the default signal handling;
 // with ownSession, a session (and process group) of its own.
-long Spawn(std::vector<const char*> argv, bool ownSession = false)
+long Spawn(std::vector<const char*> argv, bool ownSession = false, int secretEnd = -1)
 {
     std::vector<char*> environment;
     for (char** entry = environ; entry && *entry; ++entry) {
@@ -107,7 +109,12 @@ long Spawn(std::vector<const char*> argv, bool ownSession = false)
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    int firstClosed = 3;
+    if (secretEnd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, secretEnd, PasswordHandOver::kChildDescriptor);
+        firstClosed = PasswordHandOver::kChildDescriptor + 1;
+    }
+    posix_spawn_file_actions_addclosefrom_np(&actions, firstClosed);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t none, all;
@@ -167,11 +174,19 @@ TerminalProcess* TerminalProcess::Start(const TerminalArguments& arguments, Owne
     // The program's standard streams are left alone rather than redirected into pipes that nobody
     // reads: a chatty program would otherwise stall once a pipe is full.
     TerminalProcess* process = new TerminalProcess();
+    // The password, if any, goes through a pipe rather than the argument list.
+    TerminalArguments started = arguments;
+    std::string notice;
+    std::unique_ptr<PasswordHandOver> password = PasswordHandOver::Take(started, &notice);
+    if (!notice.empty())
+        wxLogMessage("%s", wxString::FromUTF8(notice.c_str()));
 #ifdef __WXMSW__
-    long pid = wxExecute(arguments.Argv().data(), wxEXEC_ASYNC, process);
+    long pid = wxExecute(started.Argv().data(), wxEXEC_ASYNC, process);
 #else
-    long pid = Spawn(arguments.Argv(), ownership == UsersOwn);
+    long pid = Spawn(started.Argv(), ownership == UsersOwn, password ? password->ChildEnd() : -1);
 #endif
+    if (password)
+        password->Started();
     if (pid <= 0) {
         delete process;  // never handed to a running program
         return nullptr;

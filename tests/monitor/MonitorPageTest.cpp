@@ -198,6 +198,10 @@ TEST_F(MonitorPageTest, MonitorThisSiteShowsTheHostItsProcessesAndLiveCharts)
     EXPECT_TRUE(ProcessExists(firstLoop));
     EXPECT_TRUE(ProcessExists(secondLoop));
     EXPECT_NE(CommandLineOf(secondLoop).find(std::string("-P") + '\0' + port + '\0'), std::string::npos);
+    // The password (blanks, shell characters, a letter outside ASCII) went through a pipe: it is in
+    // no argument list on the machine.
+    EXPECT_NE(CommandLineOf(secondLoop).find(std::string("-pwfile") + '\0' + "/dev/fd/3" + '\0'), std::string::npos);
+    EXPECT_TRUE(ProcessesWhoseArgumentsHold(password).empty());
     frame->SendToAllSessions("echo nothing");
     EXPECT_EQ(Notebook()->GetPageCount(), 2u);
 

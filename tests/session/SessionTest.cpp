@@ -172,6 +172,7 @@ TEST_F(SessionTest, QuickLoginToStoredSiteEmbedsALoggedInTerminal)
     if (Env("SHELLYARD_TEST_SSH_PORT22") != "1")
         GTEST_SKIP() << "Quick Login uses port 22, which the test server holds only in a private network namespace";
     Start({Site("127.0.0.1", "22")});
+    const size_t descriptorsBefore = OpenDescriptors();
 
     HostField()->SetValue("127.0.0.1");
     ProtocolChoice()->SetSelection(0);
@@ -198,13 +199,18 @@ TEST_F(SessionTest, QuickLoginToStoredSiteEmbedsALoggedInTerminal)
         << "tab " << page->TerminalSize().x << "x" << page->TerminalSize().y << ", terminal "
         << (TerminalWindow::SizeOf(terminal, width, height), width) << "x" << height;
 
-    // Port 22 from Quick Login, login from the stored site.
+    // Port 22 from Quick Login, login from the stored site; the password (with blanks, shell
+    // characters and a letter outside ASCII) through a pipe, in no process's argument list on the
+    // machine, during the login or after.
     std::string cmdline = CommandLineOf(page->GetTerminalProcess()->Pid());
     std::string expected = std::string("/usr/bin/putty") + '\0' + "-load" + '\0' + "Default Settings" + '\0' + "-ssh" +
-                           '\0' + "127.0.0.1" + '\0' + "-P" + '\0' + "22" + '\0' + "-l" + '\0' + user + '\0' + "-pw" +
-                           '\0' + password + '\0';
+                           '\0' + "127.0.0.1" + '\0' + "-P" + '\0' + "22" + '\0' + "-l" + '\0' + user + '\0' +
+                           "-pwfile" + '\0' + "/dev/fd/3" + '\0';
     EXPECT_EQ(cmdline, expected);
+    EXPECT_TRUE(ProcessesWhoseArgumentsHold(password).empty());
     EXPECT_TRUE(WaitFor([&] { return LoginShells() == 1; })) << "PuTTY did not log in by itself";
+    EXPECT_TRUE(ProcessesWhoseArgumentsHold(password).empty());
+    EXPECT_EQ(OpenDescriptors(), descriptorsBefore) << "the password's pipe was left open";
 
     // The password never reaches the log.
     EXPECT_EQ(ReadFile(workDir + "/Shellyard.txt").find(password), std::string::npos);

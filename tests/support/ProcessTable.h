@@ -42,3 +42,29 @@ inline std::string CommandLineOf(long pid)
 {
     return ReadFile("/proc/" + std::to_string(pid) + "/cmdline");
 }
+
+// Every process on the machine whose argument list holds text (what `ps` shows any local user).
+inline std::vector<long> ProcessesWhoseArgumentsHold(const std::string& text)
+{
+    std::vector<long> found;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        if (ReadFile(entry.path().string() + "/cmdline").find(text) != std::string::npos)
+            found.push_back(std::stol(name));
+    }
+    return found;
+}
+
+// How many files this process has open.
+inline size_t OpenDescriptors()
+{
+    size_t count = 0;
+    std::error_code error;
+    for (auto it = std::filesystem::directory_iterator("/proc/self/fd", error);
+         it != std::filesystem::directory_iterator(); ++it)
+        ++count;
+    return count;
+}

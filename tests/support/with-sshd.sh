@@ -6,7 +6,8 @@
 #   SHELLYARD_TEST_SSH_PORT22     1 when the server also listens on 127.0.0.1:22 (the port Quick Login
 #                                 uses); this needs a private network namespace, which is used when the
 #                                 system allows one, so that parallel runs never meet
-#   SHELLYARD_TEST_SSH_USER, SHELLYARD_TEST_SSH_PASSWORD (holds a blank and shell characters),
+#   SHELLYARD_TEST_SSH_USER, SHELLYARD_TEST_SSH_PASSWORD (holds a blank, shell characters and a
+#                                 letter outside ASCII),
 #   SHELLYARD_TEST_SSH_HOME       the account's home directory, where commands typed in tests leave files
 #   PUTTYDIR                      a PuTTY settings folder of its own whose host-key cache already
 #                                 holds the server's key for both ports
@@ -26,7 +27,7 @@ work=$(mktemp -d /tmp/shellyard-sshd.XXXXXX)
 chmod 755 "$work"
 user="sy$(date +%s%N | tail -c 7)$$"
 user=${user:0:31}
-password='s3cret pa$s;w"ord|&'"'"'x'
+password='s3cret pä$s;w"ord|&'"'"'x'
 
 cleanup() {
     if [ -n "${sshdpid:-}" ]; then

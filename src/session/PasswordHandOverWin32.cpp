@@ -1,0 +1,169 @@
+// Passwords on Windows: a named pipe with a random name that only this user may open (its access
+// list grants the owner alone, and remote clients are refused) holds the password line; once the
+// program runs, a short-lived thread waits for it to open the pipe, writes the line and closes it.
+// Whether a program reads -pwfile is learnt from its version resource, since PuTTY answers
+// --version with a message box on Windows.
+#include "session/PasswordHandOver.h"
+
+#include <windows.h>
+#include <sddl.h>
+
+#include <algorithm>
+#include <map>
+#include <utility>
+
+struct PasswordHandOver::Native {
+    HANDLE pipe = INVALID_HANDLE_VALUE;
+    std::string line;
+    ~Native()
+    {
+        if (pipe != INVALID_HANDLE_VALUE)
+            CloseHandle(pipe);
+        std::fill(line.begin(), line.end(), '\0');
+    }
+};
+
+namespace {
+std::wstring Wide(const std::string& utf8)
+{
+    if (utf8.empty())
+        return std::wstring();
+    int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], size);
+    return wide;
+}
+
+bool AskReadsPasswordFile(const std::string& location)
+{
+    std::wstring path = Wide(location);
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0)
+        return false;
+    std::string data(size, '\0');
+    if (!GetFileVersionInfoW(path.c_str(), 0, size, &data[0]))
+        return false;
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(&data[0], L"\\", reinterpret_cast<void**>(&info), &length) || !info)
+        return false;
+    // PuTTY numbers its releases 0.NN: file version 0.NN.
+    DWORD major = HIWORD(info->dwFileVersionMS), minor = LOWORD(info->dwFileVersionMS);
+    return major > 0 || minor >= 77;
+}
+
+struct Serving {
+    HANDLE pipe;
+    std::string line;
+};
+
+// Serves the line to the first client of the pipe, waiting at most half a minute for it.
+DWORD WINAPI Serve(void* parameter)
+{
+    Serving* serving = static_cast<Serving*>(parameter);
+    HANDLE pipe = serving->pipe;
+    std::string& line = serving->line;
+    OVERLAPPED overlapped = {};
+    overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    BOOL connected = ConnectNamedPipe(pipe, &overlapped);
+    DWORD error = connected ? ERROR_PIPE_CONNECTED : GetLastError();
+    if (error == ERROR_IO_PENDING) {
+        if (WaitForSingleObject(overlapped.hEvent, 30000) == WAIT_OBJECT_0)
+            error = ERROR_PIPE_CONNECTED;
+        else
+            CancelIo(pipe);
+    }
+    if (error == ERROR_PIPE_CONNECTED) {
+        DWORD written = 0;
+        OVERLAPPED write = {};
+        write.hEvent = overlapped.hEvent;
+        ResetEvent(overlapped.hEvent);
+        if (!WriteFile(pipe, line.data(), static_cast<DWORD>(line.size()), &written, &write) &&
+            GetLastError() == ERROR_IO_PENDING)
+            GetOverlappedResult(pipe, &write, &written, TRUE);
+        FlushFileBuffers(pipe);
+        DisconnectNamedPipe(pipe);
+    }
+    std::fill(line.begin(), line.end(), '\0');
+    CloseHandle(overlapped.hEvent);
+    CloseHandle(pipe);
+    delete serving;
+    return 0;
+}
+}  // namespace
+
+namespace {
+bool FirstNoticeFor(const std::string& location)
+{
+    static std::map<std::string, bool> noticed;
+    return !std::exchange(noticed[location], true);
+}
+}  // namespace
+
+PasswordHandOver::PasswordHandOver(std::unique_ptr<Native> n) : native(std::move(n)) {}
+PasswordHandOver::~PasswordHandOver() = default;
+
+bool PasswordHandOver::ReadsPasswordFile(const std::string& location)
+{
+    static std::map<std::string, bool> known;  // used from the GUI thread only
+    auto found = known.find(location);
+    if (found != known.end())
+        return found->second;
+    bool reads = AskReadsPasswordFile(location);
+    known[location] = reads;
+    return reads;
+}
+
+std::unique_ptr<PasswordHandOver> PasswordHandOver::Take(TerminalArguments& arguments, std::string* notice)
+{
+    if (!arguments.HasPassword() || arguments.Items().empty())
+        return nullptr;
+    if (!ReadsPasswordFile(arguments.Items().front())) {
+        if (notice && FirstNoticeFor(arguments.Items().front()))
+            *notice = arguments.Items().front() + " is too old to read its password from a file (-pwfile, PuTTY 0.77 "
+                      "and later): its password is passed as an argument, visible to other local users";
+        return nullptr;
+    }
+    char name[96];
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    wsprintfA(name, "\\\\.\\pipe\\shellyard-%lu-%08lx%08lx", GetCurrentProcessId(), counter.HighPart,
+              counter.LowPart);
+
+    // Owner only: the access list grants generic access to the pipe's owner (this user) alone.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;GA;;;OW)", SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+        return nullptr;
+    SECURITY_ATTRIBUTES security = {sizeof(SECURITY_ATTRIBUTES), descriptor, FALSE};
+    HANDLE pipe = CreateNamedPipeA(name, PIPE_ACCESS_OUTBOUND | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
+                                   PIPE_TYPE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096, 0, 0, &security);
+    LocalFree(descriptor);
+    if (pipe == INVALID_HANDLE_VALUE)
+        return nullptr;
+    auto native = std::make_unique<Native>();
+    native->pipe = pipe;
+    native->line = arguments.MovePasswordToFile(name) + "\n";
+    return std::unique_ptr<PasswordHandOver>(new PasswordHandOver(std::move(native)));
+}
+
+int PasswordHandOver::ChildEnd() const
+{
+    return -1;
+}
+
+void PasswordHandOver::Started()
+{
+    if (native->pipe == INVALID_HANDLE_VALUE)
+        return;
+    Serving* serving = new Serving{native->pipe, native->line};
+    HANDLE thread = CreateThread(nullptr, 0, Serve, serving, 0, nullptr);
+    if (!thread) {
+        delete serving;
+        return;  // the pipe closes with this object; the program's login fails
+    }
+    CloseHandle(thread);
+    native->pipe = INVALID_HANDLE_VALUE;
+    std::fill(native->line.begin(), native->line.end(), '\0');
+}
