@@ -1,5 +1,7 @@
 #include "app/AppConfig.h"
 
+#include "app/PrivateFile.h"
+
 #include <wx/fileconf.h>
 #include <wx/filename.h>
 #include <wx/log.h>
@@ -47,8 +49,10 @@ AppConfig* AppConfig::instance = nullptr;
 
 AppConfig& AppConfig::Instance()
 {
-    if (!instance)
+    if (!instance) {
         instance = new AppConfig();
+        PrivateFile::Tighten(ProgramFile(kSettingsFile));  // logs, so the object must exist first
+    }
     return *instance;
 }
 
@@ -63,6 +67,7 @@ AppConfig::AppConfig()
     {
         // A log that cannot be opened is not worth a message: the target then writes to stderr.
         wxLogNull quiet;
+        PrivateFile::Create(kLogFile);
         logFile.Open(kLogFile, "a+");
     }
     logTarget = new FlushingLogStderr(logFile.IsOpened() ? logFile.fp() : nullptr);
@@ -112,6 +117,7 @@ wxFileConfig* AppConfig::OpenSettings()
     ReleaseSettings();
     settings = new wxFileConfig(wxEmptyString, wxEmptyString, ProgramFile(kSettingsFile), wxEmptyString,
                                 wxCONFIG_USE_RELATIVE_PATH);
+    settings->SetUmask(077);  // written anew each time: owner only
     return settings;
 }
 

@@ -1,6 +1,7 @@
 #include "storage/SiteStore.h"
 
 #include "app/AppLog.h"
+#include "app/PrivateFile.h"
 #include "storage/DbConnection.h"
 #include "storage/StoreMessageSink.h"
 #include "storage/dblayer/DatabaseLayerException.h"
@@ -65,6 +66,7 @@ int SiteStore::Open(const wxString& file)
 {
     if (!connection)
         return -1;
+    PrivateFile::Tighten(file);
     if (!DbConnection::FileExists(file)) {
         Tell(wxString::Format(_("Can't find database [%s]! will create a new one!"), file), wxOK | wxICON_INFORMATION);
         if (Create(file) < 0)
@@ -87,6 +89,7 @@ int SiteStore::Create(const wxString& file)
         return 0;
     bool made = false;
     wxString reason;
+    PrivateFile::Create(file);  // the sites' passwords are kept here
     {
         DbConnection creator;
         if (creator.Open(file)) {

@@ -39,9 +39,31 @@ TEST_F(StoreStartupTest, MissingDatabaseIsAnnouncedAndMadeReadyForSites)
     EXPECT_EQ(FrameProbe::Store(frame)->AddSite(site), 1) << "the new file holds the site table";
     DestroyFrame();
 
-    // The next start finds the file and its site without any message.
+    // The folder and every file the program made are its owner's alone: the database keeps the
+    // passwords in clear text.
+    auto mode = [](const std::string& path) { return fs::status(path).permissions() & fs::perms::all; };
+    const std::string settings = programDir + "/shellyard.ini";
+    EXPECT_EQ(mode(programDir), fs::perms::owner_all);
+    const auto ownerReadWrite = fs::perms::owner_read | fs::perms::owner_write;
+    for (const std::string& file : {DatabasePath(), settings, workDir + "/Shellyard.txt"})
+        EXPECT_EQ(mode(file), ownerReadWrite) << file;
+
+    // Files others may read (copied from a backup, say) are made private at the next start, their
+    // content untouched; the next start finds the file and its site without any message.
+    fs::permissions(DatabasePath(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                        fs::perms::others_read);
+    fs::permissions(settings, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_write);
+    const std::string database = ReadFile(DatabasePath()), settingsText = ReadFile(settings);
     CreateFrame();
     EXPECT_EQ(SiteCount(), 1u);
+    EXPECT_EQ(mode(DatabasePath()), ownerReadWrite);
+    EXPECT_EQ(mode(settings), ownerReadWrite);
+    EXPECT_EQ(ReadFile(DatabasePath()), database);
+    EXPECT_EQ(ReadFile(settings), settingsText);
+    std::string log = ReadFile(workDir + "/Shellyard.txt");
+    EXPECT_NE(log.find(DatabasePath() + " was readable by other users; it is now readable by its owner only"),
+              std::string::npos) << log;
+    EXPECT_NE(log.find(settings + " was readable by other users"), std::string::npos) << log;
 }
 
 TEST_F(StoreStartupTest, DamagedDatabaseIsReportedAndLeftUntouched)
