@@ -98,6 +98,10 @@ private:
     void AppendSiteNode();
     void OpenWebPage();
     void ShowConnectionFailure();
+    // False (after telling the user and the log) when a value of the site would reach PuTTY or
+    // PLink as something else than what it is: an option, a line end.
+    bool SiteValuesAreSafe(const wxString& name, const wxString& protocol, const wxString& host,
+                           const wxString& port, const wxString& user, const wxString& password);
 
     // The window's size before full screen. Without a window manager GTK sometimes drops the
     // resize back, and the frame would stay screen-sized; a moment later it is checked again.

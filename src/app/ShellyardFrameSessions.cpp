@@ -6,6 +6,7 @@
 #include "resources/Pictures.h"
 #include "session/PendingEvents.h"
 #include "session/ShellyardConnPanel.h"
+#include "session/SiteValueCheck.h"
 #include "session/TerminalArguments.h"
 #include "session/TerminalProcess.h"
 #include "session/TerminalWindow.h"
@@ -110,6 +111,8 @@ void ShellyardFrame::ConnectSite()
     std::unique_ptr<SiteRecord> record = FindCurrentSite(rowid, host, name);
     siteUser = record ? record->hostuser : wxString();
     sitePassword = record ? record->hostpasswd : wxString();
+    if (!SiteValuesAreSafe(name, protocol, host, port, siteUser, sitePassword))
+        return;
 
     LocateTerminalPrograms();
     TerminalArguments arguments = TerminalArguments::ForPutty(Utf8(puttyPath), Utf8(protocol), Utf8(host),
@@ -201,6 +204,40 @@ void ShellyardFrame::ConnectSite()
         if (connected)
             connected->FocusTerminal();
     });
+}
+
+bool ShellyardFrame::SiteValuesAreSafe(const wxString& name, const wxString& protocol, const wxString& host,
+                                       const wxString& port, const wxString& user, const wxString& password)
+{
+    SiteValueCheck check =
+        SiteValueCheck::Of(Utf8(protocol), Utf8(host), Utf8(port), Utf8(user), Utf8(password));
+    if (!check)
+        return true;
+    wxString reason;
+    switch (check.problem) {
+    case SiteValueCheck::Problem::Protocol:
+        reason = wxString::Format(_("its protocol \"%s\" is neither SSH nor Telnet"), protocol);
+        break;
+    case SiteValueCheck::Problem::NoHost:
+        reason = _("it has no host");
+        break;
+    case SiteValueCheck::Problem::HostLikeAnOption:
+        reason = wxString::Format(_("its host \"%s\" begins with \"-\" and would be taken for an option"), host);
+        break;
+    case SiteValueCheck::Problem::ControlCharacter:
+        reason = wxString::Format(_("its %s contains a control character"), wxGetTranslation(check.field));
+        break;
+    case SiteValueCheck::Problem::Port:
+        reason = wxString::Format(_("its port \"%s\" is not a number from 1 to 65535"), port);
+        break;
+    case SiteValueCheck::Problem::None:
+        break;
+    }
+    wxLogMessage("Site %s not started: its %s is not usable", name, check.field);
+    ConnectingDisabler::Done();  // the message needs the windows usable
+    wxMessageBox(wxString::Format(_("The site %s cannot be started: %s."), name, reason), "Shellyard",
+                 wxOK | wxICON_WARNING, this);
+    return false;
 }
 
 void ShellyardFrame::ShowConnectionFailure()

@@ -226,7 +226,8 @@ void ShellyardFrame::StartMonitor()
     sitePassword = stored ? stored->hostpasswd : wxString();
 
     if (siteProtocol == "ssh" && !siteUser.empty() && !sitePassword.empty()) {
-        OpenMonitorPage();
+        if (SiteValuesAreSafe(siteName, siteProtocol, siteHost, sitePort, siteUser, sitePassword))
+            OpenMonitorPage();
         return;
     }
     wxMessageBox(_("Warnning: Only SSH protocol site with auto-login enabled can be monitored."), "Warning",

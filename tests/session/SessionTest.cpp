@@ -593,6 +593,47 @@ TEST_F(SessionTest, EmptyFieldsAreRefused)
     EXPECT_TRUE(ChildProcesses().empty());
 }
 
+// Values that would reach PuTTY or PLink as options or line ends (a database from elsewhere) stop
+// the start with a message that names the site and the field; no process is started.
+TEST_F(SessionTest, SiteValuesThatWouldBecomeOptionsStartNothing)
+{
+    struct Bad {
+        std::string name, protocol, host, port, user, reason;
+    } bad[] = {
+        {"proxy", "proxycmd", "127.0.0.1", port, "", "its protocol \"proxycmd\" is neither SSH nor Telnet"},
+        {"loader", "load", "127.0.0.1", port, "", "its protocol \"load\" is neither SSH nor Telnet"},
+        {"fingerprints", "ssh", "-pgpfp", port, "", "its host \"-pgpfp\" begins with \"-\" and would be taken for an option"},
+        {"extra option", "ssh", "127.0.0.1", "22 -x", "", "its port \"22 -x\" is not a number from 1 to 65535"},
+        {"too far", "telnet", "127.0.0.1", "65536", "", "its port \"65536\" is not a number from 1 to 65535"},
+        {"two lines", "ssh", "127.0.0.1", port, "root\nrm -rf /", "its user contains a control character"},
+        {"nowhere", "SSH", "", port, "", "it has no host"},
+    };
+    std::vector<std::vector<std::string>> rows;
+    for (const Bad& b : bad)
+        rows.push_back({password, b.user, b.protocol, b.host, b.name, b.port, "", ""});
+    Start(rows);
+    for (const Bad& b : bad) {
+        SCOPED_TRACE(b.name);
+        FrameProbe::SetCurrentSite(frame, {b.name, b.host, b.protocol, "", "", b.port});
+        ModalScript::Get().ExpectMessage("The site " + b.name + " cannot be started: " + b.reason + ".", "Shellyard",
+                                         wxOK | wxICON_WARNING, wxID_OK);
+        frame->ConnectSite();
+        ModalScript::Get().Verify();
+        EXPECT_TRUE(ChildProcesses().empty());
+        EXPECT_EQ(Notebook()->GetPageCount(), 0u);
+    }
+    // The monitor checks the same values before PLink starts.
+    FrameProbe::SetCurrentSite(frame, {"two lines", "127.0.0.1", "ssh", "", "", port});
+    ModalScript::Get().ExpectMessage("The site two lines cannot be started: its user contains a control character.",
+                                     "Shellyard", wxOK | wxICON_WARNING, wxID_OK);
+    frame->StartMonitor();
+    ModalScript::Get().Verify();
+    EXPECT_TRUE(ChildProcesses().empty());
+    EXPECT_EQ(Notebook()->GetPageCount(), 0u);
+    EXPECT_NE(ReadFile(workDir + "/Shellyard.txt").find("Site fingerprints not started: its host is not usable"),
+              std::string::npos);
+}
+
 // A session whose PuTTY has exited is passed over; the user reads in the status bar how many
 // terminals the command reached, and the log names the one it did not.
 TEST_F(SessionTest, SessionThatEndedIsPassedOverByTheSender)
