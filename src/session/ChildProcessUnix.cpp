@@ -44,21 +44,6 @@ int Index(ChildProcess::Stream stream)
 
 ChildProcess::ChildProcess(std::unique_ptr<Native> n) : native(std::move(n)) {}
 
-std::unique_ptr<ChildProcess> ChildProcess::Start(const std::vector<std::string>& arguments, std::string* error)
-{
-    return StartWith(arguments, error, -1);
-}
-
-std::unique_ptr<ChildProcess> ChildProcess::Start(TerminalArguments arguments, std::string* error,
-                                                  std::string* notice)
-{
-    std::unique_ptr<PasswordHandOver> password = PasswordHandOver::Take(arguments, notice);
-    std::unique_ptr<ChildProcess> child = StartWith(arguments.Items(), error, password ? password->ChildEnd() : -1);
-    if (password)
-        password->Started();
-    return child;
-}
-
 std::unique_ptr<ChildProcess> ChildProcess::StartWith(const std::vector<std::string>& arguments, std::string* error,
                                                       int secretEnd)
 {

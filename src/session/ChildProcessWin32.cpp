@@ -4,7 +4,7 @@
 // whole process tree with it.
 #include "session/ChildProcess.h"
 
-#include "session/PasswordHandOver.h"
+#include "session/WideTextWin32.h"
 
 #include <windows.h>
 
@@ -38,15 +38,6 @@ int Index(ChildProcess::Stream stream)
     return stream == ChildProcess::Stream::Output ? 0 : 1;
 }
 
-std::wstring Wide(const std::string& utf8)
-{
-    if (utf8.empty())
-        return std::wstring();
-    int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], size);
-    return wide;
-}
 
 // Quotes one argument the way the C runtime's command-line parser reads it back: backslashes are
 // literal except before a quote, where they are doubled, and the quote itself is escaped.
@@ -87,23 +78,6 @@ std::string LastError()
 
 ChildProcess::ChildProcess(std::unique_ptr<Native> n) : native(std::move(n)) {}
 
-std::unique_ptr<ChildProcess> ChildProcess::Start(const std::vector<std::string>& arguments, std::string* error)
-{
-    return StartWith(arguments, error, -1);
-}
-
-std::unique_ptr<ChildProcess> ChildProcess::Start(TerminalArguments arguments, std::string* error,
-                                                  std::string* notice)
-{
-    // The password waits in a named pipe that only this user may open; it is served once the
-    // program runs.
-    std::unique_ptr<PasswordHandOver> password = PasswordHandOver::Take(arguments, notice);
-    std::unique_ptr<ChildProcess> child = StartWith(arguments.Items(), error, -1);
-    if (password)
-        password->Started();
-    return child;
-}
-
 std::unique_ptr<ChildProcess> ChildProcess::StartWith(const std::vector<std::string>& arguments, std::string* error,
                                                       int)
 {
@@ -114,7 +88,7 @@ std::unique_ptr<ChildProcess> ChildProcess::StartWith(const std::vector<std::str
     }
     std::wstring line;
     for (const std::string& argument : arguments)
-        AppendQuoted(line, Wide(argument));
+        AppendQuoted(line, WideText(argument));
 
     auto native = std::make_unique<Native>();
     SECURITY_ATTRIBUTES inheritable = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};

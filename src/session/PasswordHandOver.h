@@ -36,5 +36,8 @@ public:
 
 private:
     explicit PasswordHandOver(std::unique_ptr<Native> native);
+    // The platform's parts: asking a program for its release, and the pipe itself.
+    static bool AskReadsPasswordFile(const std::string& location);
+    static std::unique_ptr<PasswordHandOver> Open(TerminalArguments& arguments);
     std::unique_ptr<Native> native;
 };

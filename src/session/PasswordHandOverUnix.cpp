@@ -6,18 +6,17 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
-#include <map>
-#include <utility>
 #include <regex>
 #include <unistd.h>
 
 namespace {
 // Descriptors below this stay clear of the ones a child is given (0, 1, 2 and 3).
 const int kFirstPrivateDescriptor = 10;
+}  // namespace
 
 // Learns the program's release from its --version (PuTTY needs a display for it, which the program
 // has; PLink needs none) within a few seconds at most.
-bool AskReadsPasswordFile(const std::string& location)
+bool PasswordHandOver::AskReadsPasswordFile(const std::string& location)
 {
     std::string error;
     std::unique_ptr<ChildProcess> program = ChildProcess::Start({location, "--version"}, &error);
@@ -36,7 +35,6 @@ bool AskReadsPasswordFile(const std::string& location)
     int major = std::stoi(release[1]), minor = std::stoi(release[2]);
     return major > 0 || minor >= 77;
 }
-}  // namespace
 
 struct PasswordHandOver::Native {
     int readEnd = -1;
@@ -47,38 +45,11 @@ struct PasswordHandOver::Native {
     }
 };
 
-namespace {
-bool FirstNoticeFor(const std::string& location)
-{
-    static std::map<std::string, bool> noticed;
-    return !std::exchange(noticed[location], true);
-}
-}  // namespace
-
 PasswordHandOver::PasswordHandOver(std::unique_ptr<Native> n) : native(std::move(n)) {}
 PasswordHandOver::~PasswordHandOver() = default;
 
-bool PasswordHandOver::ReadsPasswordFile(const std::string& location)
+std::unique_ptr<PasswordHandOver> PasswordHandOver::Open(TerminalArguments& arguments)
 {
-    static std::map<std::string, bool> known;  // used from the GUI thread only
-    auto found = known.find(location);
-    if (found != known.end())
-        return found->second;
-    bool reads = AskReadsPasswordFile(location);
-    known[location] = reads;
-    return reads;
-}
-
-std::unique_ptr<PasswordHandOver> PasswordHandOver::Take(TerminalArguments& arguments, std::string* notice)
-{
-    if (!arguments.HasPassword() || arguments.Items().empty())
-        return nullptr;
-    if (!ReadsPasswordFile(arguments.Items().front())) {
-        if (notice && FirstNoticeFor(arguments.Items().front()))
-            *notice = arguments.Items().front() + " is too old to read its password from a file (-pwfile, PuTTY 0.77 "
-                      "and later): its password is passed as an argument, visible to other local users";
-        return nullptr;
-    }
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0)
         return nullptr;

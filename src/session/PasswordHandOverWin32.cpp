@@ -5,12 +5,12 @@
 // --version with a message box on Windows.
 #include "session/PasswordHandOver.h"
 
+#include "session/WideTextWin32.h"
+
 #include <windows.h>
 #include <sddl.h>
 
 #include <algorithm>
-#include <map>
-#include <utility>
 
 struct PasswordHandOver::Native {
     HANDLE pipe = INVALID_HANDLE_VALUE;
@@ -23,20 +23,9 @@ struct PasswordHandOver::Native {
     }
 };
 
-namespace {
-std::wstring Wide(const std::string& utf8)
+bool PasswordHandOver::AskReadsPasswordFile(const std::string& location)
 {
-    if (utf8.empty())
-        return std::wstring();
-    int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], size);
-    return wide;
-}
-
-bool AskReadsPasswordFile(const std::string& location)
-{
-    std::wstring path = Wide(location);
+    std::wstring path = WideText(location);
     DWORD ignored = 0;
     DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
     if (size == 0)
@@ -53,6 +42,7 @@ bool AskReadsPasswordFile(const std::string& location)
     return major > 0 || minor >= 77;
 }
 
+namespace {
 struct Serving {
     HANDLE pipe;
     std::string line;
@@ -93,38 +83,11 @@ DWORD WINAPI Serve(void* parameter)
 }
 }  // namespace
 
-namespace {
-bool FirstNoticeFor(const std::string& location)
-{
-    static std::map<std::string, bool> noticed;
-    return !std::exchange(noticed[location], true);
-}
-}  // namespace
-
 PasswordHandOver::PasswordHandOver(std::unique_ptr<Native> n) : native(std::move(n)) {}
 PasswordHandOver::~PasswordHandOver() = default;
 
-bool PasswordHandOver::ReadsPasswordFile(const std::string& location)
+std::unique_ptr<PasswordHandOver> PasswordHandOver::Open(TerminalArguments& arguments)
 {
-    static std::map<std::string, bool> known;  // used from the GUI thread only
-    auto found = known.find(location);
-    if (found != known.end())
-        return found->second;
-    bool reads = AskReadsPasswordFile(location);
-    known[location] = reads;
-    return reads;
-}
-
-std::unique_ptr<PasswordHandOver> PasswordHandOver::Take(TerminalArguments& arguments, std::string* notice)
-{
-    if (!arguments.HasPassword() || arguments.Items().empty())
-        return nullptr;
-    if (!ReadsPasswordFile(arguments.Items().front())) {
-        if (notice && FirstNoticeFor(arguments.Items().front()))
-            *notice = arguments.Items().front() + " is too old to read its password from a file (-pwfile, PuTTY 0.77 "
-                      "and later): its password is passed as an argument, visible to other local users";
-        return nullptr;
-    }
     char name[96];
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);

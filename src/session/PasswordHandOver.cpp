@@ -1,0 +1,38 @@
+// The platform-neutral part of PasswordHandOver: which programs can take a password privately, and
+// the one notice for those that cannot.
+#include "session/PasswordHandOver.h"
+
+#include <map>
+#include <utility>
+
+namespace {
+bool FirstNoticeFor(const std::string& location)
+{
+    static std::map<std::string, bool> noticed;
+    return !std::exchange(noticed[location], true);
+}
+}  // namespace
+
+bool PasswordHandOver::ReadsPasswordFile(const std::string& location)
+{
+    static std::map<std::string, bool> known;  // used from the GUI thread only
+    auto found = known.find(location);
+    if (found != known.end())
+        return found->second;
+    bool reads = AskReadsPasswordFile(location);
+    known[location] = reads;
+    return reads;
+}
+
+std::unique_ptr<PasswordHandOver> PasswordHandOver::Take(TerminalArguments& arguments, std::string* notice)
+{
+    if (!arguments.HasPassword() || arguments.Items().empty())
+        return nullptr;
+    if (!ReadsPasswordFile(arguments.Items().front())) {
+        if (notice && FirstNoticeFor(arguments.Items().front()))
+            *notice = arguments.Items().front() + " is too old to read its password from a file (-pwfile, PuTTY 0.77 "
+                      "and later): its password is passed as an argument, visible to other local users";
+        return nullptr;
+    }
+    return Open(arguments);
+}
