@@ -8,6 +8,7 @@
 // BENCH_PAGES and BENCH_SECONDS change the number of pages (5) and the seconds of step 1 (60).
 // Run it next to the test SSH server on a private X server:
 //   tests/support/with-sshd.sh tests/support/with-xvfb.sh build/bench/bench_monitor
+#include "BenchSupport.h"
 #include "support/FrameProbe.h"
 #include "support/ShellCommand.h"
 
@@ -28,8 +29,6 @@
 #include <wx/init.h>
 #include <wx/timer.h>
 
-using Clock = std::chrono::steady_clock;
-
 struct MonitorProbe {
     static void Refresh(ShellyardMonPanel* page) { page->RefreshProcessList(); }
     static void Redraw(ShellyardMonPanel* page) { page->RedrawCharts(); }
@@ -37,16 +36,6 @@ struct MonitorProbe {
 };
 
 namespace {
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
-
-double Milliseconds(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
 double CpuSeconds()
 {
     rusage usage{};
@@ -75,31 +64,6 @@ void RunEventLoop(std::chrono::milliseconds duration)
     loop.Run();
 }
 
-void CreateDatabase(const std::string& path, const std::string& port, const std::string& user,
-                    const std::string& password)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_exec(db,
-                 "create table tbl_hostsite(hostpasswd text, hostuser text, hosttype text, hostip text, "
-                 "hostname text, hostport text, hostpostcommand text, hostcomments text);",
-                 nullptr, nullptr, nullptr);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db, "insert into tbl_hostsite values (?,?,'ssh','127.0.0.1','box',?,'','');", -1, &insert,
-                       nullptr);
-    sqlite3_bind_text(insert, 1, password.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(insert, 2, user.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(insert, 3, port.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_step(insert);
-    sqlite3_finalize(insert);
-    sqlite3_close(db);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -117,7 +81,7 @@ int main(int argc, char** argv)
     Shell("mkdir -p '" + dir + "/shellyard'");
     if (chdir(work) != 0)
         return 1;
-    CreateDatabase(dir + "/shellyard/Shellyard.db", port, Env("SHELLYARD_TEST_SSH_USER"),
+    CreateSshSites(dir + "/shellyard/Shellyard.db", 1, port, Env("SHELLYARD_TEST_SSH_USER"),
                    Env("SHELLYARD_TEST_SSH_PASSWORD"));
 
     PrepareDisplayBackend();
@@ -133,7 +97,7 @@ int main(int argc, char** argv)
     std::vector<ShellyardMonPanel*> pages;
     const int pageCount = Env("BENCH_PAGES").empty() ? 5 : atoi(Env("BENCH_PAGES").c_str());
     for (int i = 0; i < pageCount; ++i) {
-        FrameProbe::SetCurrentSite(frame, {"box", "127.0.0.1", "ssh", "", "", wxString(port)});
+        FrameProbe::SetCurrentSite(frame, {"site-0", "127.0.0.1", "ssh", "", "", wxString(port)});
         frame->StartMonitor();
         pages.push_back(dynamic_cast<ShellyardMonPanel*>(FrameProbe::Notebook(frame)->GetPage(i)));
     }

@@ -7,6 +7,7 @@
 //      within 2 s).
 // Run it next to the test SSH server on a private X server:
 //   tests/support/with-sshd.sh tests/support/with-xvfb.sh build/bench/bench_sessions
+#include "BenchSupport.h"
 #include "support/ShellCommand.h"
 #include "support/FrameProbe.h"
 
@@ -32,19 +33,7 @@
 #include <wx/init.h>
 #include <wx/timer.h>
 
-using Clock = std::chrono::steady_clock;
-
 namespace {
-
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
-
-double Milliseconds(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
 
 void Pump()
 {
@@ -75,12 +64,6 @@ int LoginShells(const std::string& user)
     return atoi(Shell("pgrep -c -x -u '" + user + "' bash").c_str());
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 // Records the longest stretch in which the GUI thread dispatched no timer event.
 class GapMeter : public wxTimer {
 public:
@@ -107,30 +90,6 @@ private:
     Clock::time_point last;
     double longest = 0;
 };
-
-void CreateDatabase(const std::string& path, int sites, const std::string& port, const std::string& user,
-                    const std::string& password)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_exec(db,
-                 "create table tbl_hostsite(hostpasswd text, hostuser text, hosttype text, hostip text, "
-                 "hostname text, hostport text, hostpostcommand text, hostcomments text);",
-                 nullptr, nullptr, nullptr);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db, "insert into tbl_hostsite values (?,?,'ssh','127.0.0.1',?,?,'','');", -1, &insert, nullptr);
-    for (int i = 0; i < sites; ++i) {
-        std::string name = "site-" + std::to_string(i);
-        sqlite3_bind_text(insert, 1, password.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 2, user.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 3, name.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 4, port.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    sqlite3_close(db);
-}
 
 struct Bench {
     ShellyardFrame* frame;
@@ -280,7 +239,7 @@ int main(int argc, char** argv)
     setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
     if (chdir((root + "/work").c_str()) != 0)
         return 1;
-    CreateDatabase(programDir + "/Shellyard.db", 40, bench.port, bench.user, bench.password);
+    CreateSshSites(programDir + "/Shellyard.db", 40, bench.port, bench.user, bench.password);
 
     PrepareDisplayBackend();
     wxApp::SetInstance(new BenchApp);
