@@ -9,6 +9,8 @@
 #include "storage/dblayer/ResultSetMetaData.h"
 #include "storage/dblayer/SqliteDatabaseLayer.h"
 
+#include <cstring>
+
 namespace {
 class ResultSetTest : public StorageTest {
 protected:
@@ -119,6 +121,22 @@ TEST_F(ResultSetTest, StringConversionBothWays)
     EXPECT_EQ(db.EncodedLength(""), 0u);
     // Bytes that are not UTF-8 are not dropped: in the C locale they come back byte for byte.
     EXPECT_EQ(db.FromDatabaseText("caf\xe9"), wxString::FromUTF8("café"));
+
+    // Nor are bytes that decode to no character (a surrogate half, a code point beyond U+10FFFF,
+    // both let through by the toolkit's decoder): the text read can be written back, unchanged
+    // when read again.
+    for (const char* stored : {"h\xF4\x90\x80\x80st", "h\xED\xA0\x80st"}) {
+        const wxString read = db.FromDatabaseText(stored);
+        EXPECT_EQ(read, wxString::From8BitData(stored)) << stored;
+        const wxCharBuffer written = db.ToDatabaseText(read);
+        EXPECT_EQ(db.EncodedLength(read), std::strlen(written.data()));
+        EXPECT_EQ(db.FromDatabaseText(written.data()), read) << stored;
+    }
+    // Such characters from anywhere else go in as U+FFFD rather than empty the whole text.
+    wxString odd = "a";
+    odd << wxUniChar(0x110000) << wxUniChar(0xDC00) << "b";
+    EXPECT_STREQ(db.ToDatabaseText(odd).data(), "a\xEF\xBF\xBD\xEF\xBF\xBD" "b");
+    EXPECT_EQ(db.EncodedLength(odd), 8u);
 }
 
 TEST_F(ResultSetTest, SteppingErrorIsLoggedRecordedAndThrown)
