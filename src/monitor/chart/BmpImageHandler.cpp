@@ -51,7 +51,7 @@ bool BmpImageHandler::SaveFile(wxImage* image, wxOutputStream& stream, bool verb
 
 bool BmpImageHandler::LoadFile(wxImage* image, wxInputStream& stream, bool verbose, int index)
 {
-    unsigned char header[kHeaderSize];
+    unsigned char header[kHeaderSize] = {};
     stream.Read(header, kHeaderSize);
     const size_t got = stream.LastRead();
     const int32_t width = int32_t(Little32(header + 18)), signedHeight = int32_t(Little32(header + 22));
@@ -77,6 +77,15 @@ bool BmpImageHandler::LoadFile(wxImage* image, wxInputStream& stream, bool verbo
     const int height = std::abs(signedHeight);
     const bool topDown = signedHeight < 0;
     const size_t rowBytes = (size_t(width) * 3 + 3) & ~size_t(3);
+    // A header may promise far more rows than the stream holds: when its length is known, the
+    // picture (gigabytes, by the header's sides) is made only if they are all there.
+    const wxFileOffset length = stream.GetLength(), at = stream.TellI();
+    if (length != wxInvalidOffset && at != wxInvalidOffset &&
+        uint64_t(at) + uint64_t(rowBytes) * uint64_t(height) > uint64_t(length)) {
+        if (verbose)
+            wxLogError(_("BMP: the picture data ends early."));
+        return false;
+    }
     if (!image->Create(width, height, false))
         return false;
     std::vector<unsigned char> row(rowBytes);
