@@ -10,9 +10,17 @@
 #include "storage/SiteStore.h"
 #include "storage/StoreMessageSink.h"
 
+#include <cstdio>
+#include <wx/app.h>
+#include <wx/log.h>
 #include <wx/msgdlg.h>
 #include <wx/toolbar.h>
 #include <wx/utils.h>
+
+#ifndef __WXMSW__
+#include <signal.h>
+#include <unistd.h>
+#endif
 
 const char* const kShellyardHomePage = "https://shellyard.org/";
 
@@ -60,6 +68,7 @@ ShellyardFrame::ShellyardFrame(wxFrame* frame)
     OpenSiteStore();
     BuildLayout();
     LocateTerminalPrograms();
+    InstallEndSignals();
 }
 
 ShellyardFrame::~ShellyardFrame()
@@ -124,6 +133,52 @@ void ShellyardFrame::BuildToolBar()
     toolBar->AddTool(ID_TOOL_DONATION, _("Donation"), PictureBitmap("tool_donation"), wxNullBitmap,
                      wxITEM_NORMAL, _("Donate Us"), _("Donate to support Shellyard development."));
     toolBar->Realize();
+}
+
+void ShellyardFrame::InstallEndSignals()
+{
+#ifndef __WXMSW__
+    if (wxTheApp) {
+        for (int signal : {SIGTERM, SIGINT, SIGHUP})
+            wxTheApp->SetSignalHandler(signal, &ShellyardFrame::OnEndSignal);
+    }
+#endif
+}
+
+void ShellyardFrame::OnEndSignal(int signal)
+{
+#ifndef __WXMSW__
+    static bool ending = false;
+    if (ending)
+        return;
+    ending = true;
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (auto* frame = dynamic_cast<ShellyardFrame*>(window))
+            frame->EndAtOnce(signal);
+    }
+    // The event loop that called us may be a modal dialog's, or a wait inside a connection: no
+    // window can be closed the usual way from here. Everything that matters is done; leave.
+    fflush(nullptr);
+    _exit(128 + signal);
+#endif
+}
+
+// What quitting does, done now: every session ends (each tab hands back its terminal and ends its
+// PuTTY, each monitor its PLink), the keystroke layer gives back the keycodes it rebound, the
+// database and the log are closed.
+void ShellyardFrame::EndAtOnce(int signal)
+{
+    wxLogMessage("Ending on signal %d", signal);
+    while (notebook && notebook->GetPageCount() > 0)
+        notebook->DeletePage(notebook->GetPageCount() - 1);
+    keySender.SetPlatform(nullptr);
+    keyPlatform.reset();
+    if (siteStore) {
+        siteStore->Close();
+        delete siteStore;
+        siteStore = nullptr;
+    }
+    AppConfig::Shutdown();
 }
 
 bool ShellyardFrame::ConfirmQuit()

@@ -77,6 +77,11 @@ private:
     void OnTreeItemRightClick(wxTreeEvent& event);
     void OnPageClose(wxAuiNotebookEvent& event);
 
+    // SIGTERM, SIGINT and SIGHUP end the program as quitting does, at once. The toolkit calls the
+    // handler from its event loop (whichever runs, a modal one too), never inside the signal.
+    static void InstallEndSignals();
+    static void OnEndSignal(int signal);
+    void EndAtOnce(int signal);
     bool ConfirmQuit();  // the quit question; true for Yes
     bool AltF4Held();    // asks the system whether Alt and F4 are down at this moment
     void OpenSiteStore();

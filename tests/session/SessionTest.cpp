@@ -32,6 +32,9 @@
 #include <wx/textctrl.h>
 #include <wx/weakref.h>
 
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -807,6 +810,87 @@ TEST_F(SessionTest, ClosingATabAndQuittingLeavePuttyWithoutXErrors)
     for (const char* sign : {"X Window System error", "Gdk-", "destroyed", "Bad"})
         EXPECT_EQ(written.find(sign), std::string::npos) << "PuTTY's standard error:\n" << written;
 }
+
+namespace {
+// True when some key of the keyboard map types the keysym.
+bool OnKeyboard(KeySym sym)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    int minKeycode = 0, maxKeycode = 0, perKeycode = 0;
+    XDisplayKeycodes(display, &minKeycode, &maxKeycode);
+    KeySym* syms = XGetKeyboardMapping(display, KeyCode(minKeycode), maxKeycode - minKeycode + 1, &perKeycode);
+    bool found = syms && std::count(syms, syms + (maxKeycode - minKeycode + 1) * perKeycode, sym) > 0;
+    if (syms)
+        XFree(syms);
+    XCloseDisplay(display);
+    return found;
+}
+
+// True while the process runs (not when it is gone or only a zombie left for its new parent).
+bool Running(long pid)
+{
+    std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    size_t close = stat.rfind(')');
+    return close != std::string::npos && stat.compare(close, 3, ") Z") != 0;
+}
+
+class EndingSignalTest : public SessionTest, public testing::WithParamInterface<int> {};
+}  // namespace
+
+// Ended by SIGTERM, SIGINT or SIGHUP, the program ends as quitting does, at once: its sessions end
+// and the keycode that its keystroke layer bound to a character the layout lacks (é) is given back.
+// The program is this test binary started anew for the run, ended by the signal it sends itself.
+TEST_P(EndingSignalTest, EndsTheSessionsAndGivesTheKeyboardBack)
+{
+    const int signal = GetParam();
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // The run writes what it saw where this test reads it.
+    if (Env("SHELLYARD_TEST_SHARED").empty())
+        setenv("SHELLYARD_TEST_SHARED", root.c_str(), 1);
+    const std::string facts = Env("SHELLYARD_TEST_SHARED") + "/facts";
+    ASSERT_FALSE(OnKeyboard(XK_eacute)) << "the test needs a layout without é";
+
+    EXPECT_EXIT(
+        {
+            Start({Site("one", port)});
+            ShellyardConnPanel* page = ConnectStored("one");
+            if (!page || !WaitFor([&] { return LoginShells() == 1; }, 15s))
+                _exit(2);
+            Broadcast("echo é > sy-signal.txt");
+            if (!WaitForServerFile("sy-signal.txt", "é\n"))
+                _exit(3);
+            WriteFile(facts, std::to_string(page->GetTerminalProcess()->Pid()) + "\n" +
+                                 (OnKeyboard(XK_eacute) ? "bound" : "not bound") + "\n" + workDir + "\n" + root);
+            kill(getpid(), signal);
+            WaitFor([] { return false; }, 20s);
+            _exit(4);
+        },
+        testing::ExitedWithCode(128 + signal), "");
+    unsetenv("SHELLYARD_TEST_SHARED");
+
+    std::istringstream seen(ReadFile(facts));
+    std::string puttyPid, keyboard, runWorkDir, runRoot;
+    std::getline(seen, puttyPid);
+    std::getline(seen, keyboard);
+    std::getline(seen, runWorkDir);
+    std::getline(seen, runRoot);
+    ASSERT_EQ(keyboard, "bound") << "é was typed through a spare keycode";
+    EXPECT_FALSE(OnKeyboard(XK_eacute)) << "the spare keycode is still bound";
+    EXPECT_TRUE(WaitFor([&] { return !Running(std::stol(puttyPid)); }, 3s));
+    EXPECT_TRUE(WaitFor([&] { return LoginShells() == 0; }, 10s));
+    EXPECT_NE(ReadFile(runWorkDir + "/Shellyard.txt").find("Ending on signal " + std::to_string(signal)),
+              std::string::npos);
+    if (runRoot.rfind("/tmp/shellyard-test-", 0) == 0)
+        Shell("rm -rf '" + runRoot + "'");
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, EndingSignalTest, testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const testing::TestParamInfo<int>& info) {
+                             return std::string(info.param == SIGTERM ? "SIGTERM" : info.param == SIGINT ? "SIGINT"
+                                                                                                       : "SIGHUP");
+                         });
 
 // ---- Size and keyboard -------------------------------------------------------------------------
 
