@@ -624,7 +624,7 @@ TEST_F(SiteTreeTest, NewSiteIsStoredShownExpandedAndLogsInAtOnce)
     CreateDatabase({{"", "", "ssh", "10.0.0.1", "web", "22"}});
     CreateFrame();
     int shellsBefore = LoginShells();
-    ExpectEditor("", "127.0.0.1", sshPort, 0, sshUser, sshPassword);
+    ExpectEditor("", "127.0.0.1", sshPort, 0, sshUser, wxString::FromUTF8(sshPassword.c_str()));
     FrameProbe::Command(frame, FrameProbe::NewConnectionId(frame));
     ModalScript::Get().Verify();
 
