@@ -196,8 +196,10 @@ bool KeySender::Run(std::string_view text)
     const bool utf8 = platform->ReadsUtf8();
     size_t pos = 0;
     while (pos < text.size()) {
+        // Time is checked before each thing that acts (a key press, a pause, a beep, an
+        // activation); once one has been refused, the rest of the script is not read.
         elementStart = pos;
-        if (OutOfTime())
+        if (outOfTime)
             return false;
         switch (text[pos]) {
         case '+':
@@ -285,7 +287,7 @@ bool KeySender::BraceToken(std::string_view content)
         int32_t duration = ClampDuration(ReadNumber(rest.substr(blank + 1)));
         Beep(frequency < 0 ? 0 : uint32_t(frequency), uint32_t(duration));
     } else if (BeginsWith(content, "APPACTIVATE")) {
-        if (content.size() > 12)
+        if (content.size() > 12 && !OutOfTime())
             ActivateWindowByTitle(*platform, std::string(content.substr(12)));
     } else if (BeginsWith(content, "DELAY")) {
         if (content.size() > 5 && content[5] == '=')

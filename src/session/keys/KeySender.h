@@ -25,7 +25,8 @@ public:
     enum class RunEnd { Completed, TokenTooLong, OutOfTime };
     RunEnd LastRunEnd() const { return lastEnd; }
     // Where the last run stopped when it did not complete: the position, counted in characters
-    // from 1, of the character or brace token it was typing or about to type.
+    // from 1, of the character or brace token whose key press, pause, beep or activation it cut
+    // short or left out.
     size_t StoppedAt() const { return stoppedAt; }
 
     // Longest pause a {DELAY} may ask for, and longest {BEEP}, in milliseconds.

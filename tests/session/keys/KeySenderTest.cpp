@@ -193,10 +193,13 @@ TEST_F(KeySenderTest, NoRunTakesLongerThanAMinuteAndItSaysWhereItStopped)
     EXPECT_EQ(sender.StoppedAt(), 1u);
     platform.millisecondsPerEvent = 0;
 
-    // The next run has its own minute; a completed one reports no stop.
+    // The next run has its own minute; a completed one reports no stop, also when the minute
+    // is up with nothing left to type or wait for.
     EXPECT_TRUE(sender.SendKeys("a", false));
     EXPECT_EQ(sender.LastRunEnd(), KeySender::RunEnd::Completed);
     EXPECT_EQ(sender.StoppedAt(), 0u);
+    EXPECT_TRUE(sender.SendKeys("{DELAY 60000}+(a){DELAY 5}{XYZ}\xAF", false));
+    EXPECT_EQ(sender.LastRunEnd(), KeySender::RunEnd::Completed);
     EXPECT_FALSE(sender.SendKeys("{" + std::string(300, 'x') + "}", false));
     EXPECT_EQ(sender.LastRunEnd(), KeySender::RunEnd::TokenTooLong);
     EXPECT_EQ(sender.StoppedAt(), 1u);
