@@ -1,6 +1,6 @@
 // The main window under a window manager (openbox), which, like every desktop's, takes Alt+F4 for
 // itself and sends the window a close request instead; its close box sends one too. Keys are
-// pressed through the X server's test extension, the close box's request is the standard one a
+// pressed through the X server's test extension; the close box's request is the standard one a
 // window manager acts on (_NET_CLOSE_WINDOW).
 #include "support/FrameFixture.h"
 #include "support/ShellCommand.h"
@@ -12,50 +12,35 @@
 namespace {
 class FrameWindowManagerTest : public FrameFixture {
 protected:
-    void SetUp() override
-    {
-        FrameFixture::SetUp();
-        if (Env("SHELLYARD_TEST_WM").empty())
-            GTEST_SKIP() << "needs a window manager: run through tests/support/with-xvfb.sh --wm";
-        CreateDatabase();
-    }
     void TearDown() override
     {
-        Shell("xdotool keyup alt+F4");  // never leave the keys down for the next test
+        Shell("xdotool keyup alt+F4");  // never leave the keys down
         FrameFixture::TearDown();
     }
-    ShellyardFrame* ActiveFrame()
+    void ShowActiveFrame()
     {
         CreateFrame();
-        EXPECT_TRUE(frame && WaitFor([this] { return frame->IsActive(); })) << "the manager did not focus the frame";
-        return frame;
+        ASSERT_TRUE(frame && WaitFor([this] { return frame->IsActive(); })) << "the manager did not focus the frame";
     }
-    void ExpectQuitQuestion(int answer)
+    // Alt+F4 as the user presses it: the manager's close request comes while both keys are down.
+    void PressAltF4(int answer)
     {
         ModalScript::Get().ExpectMessage("Are you sure you want to close all loggin sites and quite?", "Shellyard",
                                          wxYES_NO, answer);
-    }
-    // Alt+F4 as the user presses it: both keys go down, the manager sends its close request while
-    // they are held, then they come up.
-    void PressAltF4()
-    {
-        int shown = ModalScript::Get().ShownCount();
-        wxWeakRef<ShellyardFrame> closing(frame);
         Shell("xdotool keydown alt+F4");
-        WaitFor([&] { return ModalScript::Get().ShownCount() > shown || !closing; });
+        WaitFor([&] { return ModalScript::Get().AllShown() || !frame; });
         Shell("xdotool keyup alt+F4");
+        ModalScript::Get().Verify();
     }
     // What the close box (or a task bar's "Close") does: asks the window manager to close the window.
     void AskManagerToClose()
     {
         Display* display = XOpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr);
         XEvent event = {};
         event.xclient.type = ClientMessage;
         event.xclient.window = static_cast<Window>(TerminalWindow::FromToolkitHandle(frame->GetHandle()));
         event.xclient.message_type = XInternAtom(display, "_NET_CLOSE_WINDOW", False);
         event.xclient.format = 32;
-        event.xclient.data.l[0] = CurrentTime;
         event.xclient.data.l[1] = 2;  // on the user's behalf
         XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
                    &event);
@@ -66,23 +51,19 @@ protected:
 
 TEST_F(FrameWindowManagerTest, AltF4AsksFirstAndTheCloseBoxClosesAtOnce)
 {
-    ActiveFrame();
-    ExpectQuitQuestion(wxID_NO);
-    PressAltF4();
-    ModalScript::Get().Verify();
+    if (Env("SHELLYARD_TEST_WM").empty())
+        GTEST_SKIP() << "needs a window manager: run through tests/support/with-xvfb.sh --wm";
+    CreateDatabase();
+    ShowActiveFrame();
+    PressAltF4(wxID_NO);
     PumpEvents();
     ASSERT_TRUE(frame) << "No keeps the window";
-    EXPECT_TRUE(frame->IsShownOnScreen());
-
-    ExpectQuitQuestion(wxID_YES);
-    PressAltF4();
-    ModalScript::Get().Verify();
+    PressAltF4(wxID_YES);
     EXPECT_TRUE(WaitFor([this] { return !frame; }));
 
-    // The close box closes without a question.
-    ActiveFrame();
+    ShowActiveFrame();
     int shown = ModalScript::Get().ShownCount();
     AskManagerToClose();
     EXPECT_TRUE(WaitFor([this] { return !frame; }));
-    EXPECT_EQ(ModalScript::Get().ShownCount(), shown);
+    EXPECT_EQ(ModalScript::Get().ShownCount(), shown) << "the close box asked";
 }
