@@ -1,7 +1,7 @@
 #pragma once
 // A terminal tab: holds one embedded PuTTY window, keeps it sized to the tab and gives it the
 // keyboard focus while the tab is shown. The tab also holds PuTTY's process: when the tab goes, so
-// does the process (it ends once its window is destroyed, and is ended if it does not).
+// does the process (its window is handed back first, and PuTTY is ended).
 #include "session/ConnPanel.h"
 #include "session/TerminalWindow.h"
 #include "session/keys/KeyPlatform.h"
