@@ -24,6 +24,7 @@ if [ "${1:-}" = "--test" ]; then
         procps psmisc imagemagick      # ps/pgrep for process checks; screenshots
         xdotool python3 iproute2       # window lookup in tests; a free port and a private loopback for the SSH server
         lintian appstream desktop-file-utils   # checking the Debian package
+        clang libclang-rt-14-dev       # libFuzzer targets under AddressSanitizer and UndefinedBehaviorSanitizer
     )
 fi
 
