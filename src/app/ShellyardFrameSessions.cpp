@@ -299,11 +299,11 @@ void ShellyardFrame::SendToAllSessions(wxString text)
         if (keySender.SendKeys(script, false))
             ++reached;
         else if (keySender.LastRunEnd() == KeySender::RunEnd::OutOfTime)
-            wxLogMessage("Command sent to %s only in part: stopped after %d seconds at character %zu",
-                         notebook->GetPageText(i), KeySender::MaxRunTime / 1000, keySender.StoppedAt());
+            wxLogMessage("Command sent to %s only in part: stopped after %d seconds at character %d",
+                         notebook->GetPageText(i), KeySender::MaxRunTime / 1000, int(keySender.StoppedAt()));
         else
-            wxLogMessage("Command sent to %s only in part: a key name in it is too long (at character %zu)",
-                         notebook->GetPageText(i), keySender.StoppedAt());
+            wxLogMessage("Command sent to %s only in part: a key name in it is too long (at character %d)",
+                         notebook->GetPageText(i), int(keySender.StoppedAt()));
         typed = true;
     }
     SetStatusText(wxString::Format(_("Sent to %d of %d terminals"), reached, terminals), 0);
