@@ -120,12 +120,12 @@ struct Bench {
         for (int round = 0; round < rounds; ++round) {
             // Bare PuTTY with the same arguments, showing its own window.
             auto started = Clock::now();
-            TerminalProcess* process = TerminalProcess::Start(TerminalArguments::ForPutty(
+            std::unique_ptr<TerminalProcess> process = TerminalProcess::Start(TerminalArguments::ForPutty(
                 "/usr/bin/putty", "ssh", "127.0.0.1", port, user, password));
             NativeWindow window = 0;
             WaitUntil([&] { return (window = TerminalWindow::Find(process->Pid())) != 0; }, std::chrono::seconds(10));
             bare.push_back(Milliseconds(Clock::now() - started));
-            process->Release(std::chrono::milliseconds(0));
+            process.reset();
 
             // The same through the program: connect, embed, on screen in its tab.
             started = Clock::now();
@@ -146,18 +146,17 @@ struct Bench {
     // the machine allows at best.
     void FortyBare()
     {
-        std::vector<TerminalProcess*> started;
+        std::vector<std::unique_ptr<TerminalProcess>> started;
         auto begin = Clock::now();
         for (int site = 0; site < 40; ++site) {
-            TerminalProcess* process = TerminalProcess::Start(
+            std::unique_ptr<TerminalProcess> process = TerminalProcess::Start(
                 TerminalArguments::ForPutty("/usr/bin/putty", "ssh", "127.0.0.1", port, user, password));
             WaitUntil([&] { return TerminalWindow::Find(process->Pid()) != 0; }, std::chrono::seconds(10));
-            started.push_back(process);
+            started.push_back(std::move(process));
         }
         printf("forty bare PuTTYs one after the other: all windows shown in %.0f ms\n",
                Milliseconds(Clock::now() - begin));
-        for (TerminalProcess* process : started)
-            process->Release(std::chrono::milliseconds(0));
+        started.clear();
         WaitUntil([] { return TerminalProcess::RunningCount() == 0; }, std::chrono::seconds(15));
         WaitUntil([&] { return LoginShells(user) == 0; }, std::chrono::seconds(15));
     }

@@ -6,6 +6,7 @@
 #include "resources/Pictures.h"
 #include "session/ShellyardLoginPanel.h"
 #include "session/ShellyardMCSPanel.h"
+#include "session/TerminalConnection.h"
 #include "session/keys/KeyPlatform.h"
 #include "storage/SiteStore.h"
 #include "storage/StoreMessageSink.h"
@@ -45,6 +46,7 @@ wxBEGIN_EVENT_TABLE(ShellyardFrame, GUIFrame)
     EVT_TREE_ITEM_ACTIVATED(ID_SITE_TREE, ShellyardFrame::OnTreeItemActivated)
     EVT_TREE_ITEM_RIGHT_CLICK(ID_SITE_TREE, ShellyardFrame::OnTreeItemRightClick)
     EVT_AUINOTEBOOK_PAGE_CLOSE(wxID_ANY, ShellyardFrame::OnPageClose)
+    EVT_COMMAND(wxID_ANY, wxEVT_TERMINAL_CONNECTION, ShellyardFrame::OnTerminalConnection)
 wxEND_EVENT_TABLE()
 
 ShellyardFrame::ShellyardFrame(wxFrame* frame)
@@ -73,6 +75,12 @@ ShellyardFrame::ShellyardFrame(wxFrame* frame)
 
 ShellyardFrame::~ShellyardFrame()
 {
+    // The tabs go after this object: connections still running must not report to it.
+    for (size_t i = 0; notebook && i < notebook->GetPageCount(); ++i) {
+        auto* page = dynamic_cast<ShellyardConnPanel*>(notebook->GetPage(i));
+        if (page && page->GetConnection())
+            page->GetConnection()->ForgetListener();
+    }
     if (siteStore) {
         siteStore->Close();
         delete siteStore;

@@ -5,8 +5,13 @@
 #include "app/GUIFrame.h"
 #include "session/keys/KeySender.h"
 
+#include "session/ShellyardConnPanel.h"
+
+#include <deque>
 #include <memory>
 #include <wx/aui/aui.h>
+#include <wx/utils.h>
+#include <wx/weakref.h>
 #include <wx/timer.h>
 #include <wx/treectrl.h>
 
@@ -54,6 +59,11 @@ public:
     void StartMonitor();
     void ConnectAllSites();
     void ShowPanes(bool show);
+
+    // True while connections run or wait for their outcome to be told.
+    bool IsConnecting() const { return !connections.empty() || !sitesToConnect.empty(); }
+    // How many sites "Connect all sites" connects at a time.
+    static int parallelConnections;
 
     // View toggles, process-wide as the View menu's state.
     static short sitesListShown;
@@ -103,10 +113,39 @@ private:
     void AppendSiteNode();
     void OpenWebPage();
     void ShowConnectionFailure();
-    // False (after telling the user and the log) when a value of the site would reach PuTTY or
-    // PLink as something else than what it is: an option, a line end.
-    bool SiteValuesAreSafe(const wxString& name, const wxString& protocol, const wxString& host,
-                           const wxString& port, const wxString& user, const wxString& password);
+
+    // Connecting: every connection runs on its own (see TerminalConnection) and tells its outcome by
+    // an event; outcomes are told to the user in the order the connections started, and the
+    // windows stay disabled from the first start to the last outcome.
+    struct SiteToConnect {
+        wxString name, host, protocol, port;
+        long long rowid = 0;
+    };
+    struct StartedConnection {
+        long id = 0;
+        wxString name;
+        wxWeakRef<ShellyardConnPanel> page;
+        bool done = false;
+        enum class Result { Running, Embedded, EmbeddedWithoutMenu, Failed, NotStarted, Refused, Cancelled };
+        Result result = Result::Running;
+        wxString refusal;  // why the site's values were refused
+    };
+    SiteToConnect CurrentSiteToConnect() const;
+    void StartConnection(const SiteToConnect& site);
+    void OnTerminalConnection(wxCommandEvent& event);
+    void AdvanceConnections();
+    void TellOutcome(const StartedConnection& connection);
+    size_t RunningConnections() const;
+    std::deque<StartedConnection> connections;  // in the order they started
+    std::deque<SiteToConnect> sitesToConnect;    // "Connect all sites" not started yet
+    std::unique_ptr<wxWindowDisabler> connectingDisabler;
+    long lastConnectionId = 0;
+    bool tellingOutcome = false;
+    wxWeakRef<ShellyardConnPanel> lastConnected;
+    // The message for the user (after a line in the log) when a value of the site would reach PuTTY
+    // or PLink as something else than what it is: an option, a line end. Empty when all is well.
+    wxString UnsafeSiteValues(const wxString& name, const wxString& protocol, const wxString& host,
+                              const wxString& port, const wxString& user, const wxString& password);
 
     // The window's size before full screen. Without a window manager GTK sometimes drops the
     // resize back, and the frame would stay screen-sized; a moment later it is checked again.

@@ -8,10 +8,12 @@
 #include "session/ShellyardConnPanel.h"
 #include "session/SiteValueCheck.h"
 #include "session/TerminalArguments.h"
+#include "session/TerminalConnection.h"
 #include "session/TerminalProcess.h"
 #include "session/TerminalWindow.h"
 #include "storage/SiteStore.h"
 
+#include <algorithm>
 #include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/filename.h>
@@ -40,42 +42,6 @@ std::string Utf8(const wxString& text)
     return std::string(text.utf8_str());
 }
 
-// Keeps our windows disabled while a connection runs. Connections that follow each other straight
-// away (connecting all sites) keep them disabled in between: enabling and disabling every window
-// anew makes the toolkit restyle and repaint the whole frame each time, which holds up the events
-// longer than any step of a connection. Done is called once the application handles events again.
-class ConnectingDisabler {
-public:
-    ConnectingDisabler()
-    {
-        if (users++ == 0 && !held)
-            held = new wxWindowDisabler();
-    }
-    ~ConnectingDisabler() { --users; }
-    // Enables the windows unless another connection has started meanwhile; false in that case.
-    static bool Done()
-    {
-        if (users > 0)
-            return false;
-        delete held;
-        held = nullptr;
-        return true;
-    }
-
-private:
-    static int users;
-    static wxWindowDisabler* held;
-};
-
-int ConnectingDisabler::users = 0;
-wxWindowDisabler* ConnectingDisabler::held = nullptr;
-
-// Handles what the application has pending, between the steps of a connection.
-void KeepEventsFlowing()
-{
-    HandlePendingEvents();
-}
-
 void ShowPuttyFailure()
 {
     wxMessageBox(_("Failed to start Putty.exe. Please check and re-configure your Putty first please."), "Shellyard",
@@ -98,121 +64,187 @@ bool ShellyardFrame::LocateTerminalPrograms()
     return true;
 }
 
-void ShellyardFrame::ConnectSite()
+int ShellyardFrame::parallelConnections = 3;
+
+ShellyardFrame::SiteToConnect ShellyardFrame::CurrentSiteToConnect() const
 {
-    // Events keep flowing while PuTTY starts, so the connection works on its own copy of the site.
-    const wxString name = siteName;
-    const wxString host = siteHost;
-    const wxString protocol = siteProtocol;
-    const wxString port = sitePort;
-    const long long rowid = siteRowid;
-
-    // The login always comes fresh from the database; without a stored row there is no auto-login.
-    std::unique_ptr<SiteRecord> record = FindCurrentSite(rowid, host, name);
-    siteUser = record ? record->hostuser : wxString();
-    sitePassword = record ? record->hostpasswd : wxString();
-    if (!SiteValuesAreSafe(name, protocol, host, port, siteUser, sitePassword))
-        return;
-
-    LocateTerminalPrograms();
-    TerminalArguments arguments = TerminalArguments::ForPutty(Utf8(puttyPath), Utf8(protocol), Utf8(host),
-                                                              Utf8(port), Utf8(siteUser), Utf8(sitePassword));
-    wxLogMessage("Connecting %s: %s", name, wxString::FromUTF8(arguments.ForLog().c_str()));
-    TerminalProcess* process = TerminalProcess::Start(arguments);
-    if (!process) {
-        wxLogMessage("PuTTY could not be started from \"%s\"", puttyPath);
-        ConnectingDisabler::Done();  // the messages need the windows usable
-        ShowConnectionFailure();
-        return;
-    }
-
-    wxWeakRef<ShellyardConnPanel> page;
-    TerminalWindow::EmbedResult embedded = TerminalWindow::EmbedResult::Failed;
-    {
-        // From here to the terminal shown in its tab our windows stay disabled, so that no click
-        // starts another command; events are handled between the steps. PuTTY is on its way
-        // meanwhile: the tab is made and brought to the front while it starts, and the terminal
-        // shows in place the moment it is there.
-        ConnectingDisabler disabler;
-        KeepEventsFlowing();
-        page = new ShellyardConnPanel(notebook);
-        page->SetTerminalProcess(process);  // from now on the tab holds the process
-        KeepEventsFlowing();
-        // Frozen, the notebook draws its tab row once events flow, not inside the insertion: with
-        // dozens of tabs that drawing alone would hold up events for long.
-        notebook->Freeze();
-        notebook->AddPage(page, name, true, PictureBitmap("tree2"));
-        notebook->Thaw();
-        // The tab row learns whether its tabs overflow when it draws; then it can scroll to the new
-        // tab. That drawing comes after the insertion, as a step of its own.
-        KeepEventsFlowing();
-        wxAuiTabCtrl* tabs = nullptr;
-        int tab = 0;
-        if (page && notebook->FindTab(page, &tabs, &tab)) {
-            tabs->Update();
-            tabs->MakeTabVisible(tab, tabs);
-        }
-
-        NativeWindow window = 0;
-        TerminalWindow::NewWindowWatch newWindows;
-        for (;;) {
-            KeepEventsFlowing();
-            process = page ? page->GetTerminalProcess() : nullptr;
-            if (!process) {
-                wxLogMessage("The tab of %s was closed before its terminal showed", name);
-                break;
-            }
-            if ((window = process->LookForWindow()) != 0)
-                break;
-            if (process->GaveUpOnWindow()) {
-                wxLogMessage("PuTTY (process %ld) %s", process->Pid(),
-                             process->HasExited() ? "exited without showing a window" : "showed no window in time");
-                break;
-            }
-            newWindows.Wait(std::chrono::milliseconds(10));
-        }
-        if (window)
-            embedded = page->EmbedTerminal(window);
-        if (embedded == TerminalWindow::EmbedResult::Failed && page) {
-            // No terminal: the tab goes, and its process with it at once.
-            if (window)
-                wxLogMessage("The terminal window of %s could not be embedded", name);
-            process = page->GetTerminalProcess();
-            page->SetTerminalProcess(nullptr);
-            notebook->DeletePage(notebook->GetPageIndex(page));
-            if (process)
-                process->Release(std::chrono::milliseconds(0));
-        }
-    }
-
-    if (embedded != TerminalWindow::EmbedResult::Embedded)
-        ConnectingDisabler::Done();  // the messages below need the windows usable
-    if (embedded == TerminalWindow::EmbedResult::Failed) {
-        ShowConnectionFailure();
-        return;
-    }
-    if (embedded == TerminalWindow::EmbedResult::EmbeddedWithoutMenu)
-        wxMessageBox(_("Failed to start Putty.exe!"), wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
-    // Once events flow again the windows are enabled, the panes laid out, and the user, who
-    // connected to work in the new terminal, has it take the keys. When another connection has
-    // started by then (connecting all sites), the last one does this.
-    wxWeakRef<ShellyardConnPanel> connected(page);
-    CallAfter([this, connected] {
-        if (!ConnectingDisabler::Done())
-            return;
-        auiManager.Update();
-        if (connected)
-            connected->FocusTerminal();
-    });
+    SiteToConnect site;
+    site.name = siteName;
+    site.host = siteHost;
+    site.protocol = siteProtocol;
+    site.port = sitePort;
+    site.rowid = siteRowid;
+    return site;
 }
 
-bool ShellyardFrame::SiteValuesAreSafe(const wxString& name, const wxString& protocol, const wxString& host,
-                                       const wxString& port, const wxString& user, const wxString& password)
+void ShellyardFrame::ConnectSite()
+{
+    StartConnection(CurrentSiteToConnect());
+    AdvanceConnections();
+}
+
+size_t ShellyardFrame::RunningConnections() const
+{
+    size_t running = 0;
+    for (const StartedConnection& connection : connections)
+        running += connection.result == StartedConnection::Result::Running ? 1 : 0;
+    return running;
+}
+
+// Starts PuTTY for one site and opens its tab at once; the terminal shows in the tab the moment its
+// window is there. The outcome is told by AdvanceConnections, in the order connections started.
+void ShellyardFrame::StartConnection(const SiteToConnect& site)
+{
+    StartedConnection started;
+    started.id = ++lastConnectionId;
+    started.name = site.name;
+
+    // The login always comes fresh from the database; without a stored row there is no auto-login.
+    std::unique_ptr<SiteRecord> record = FindCurrentSite(site.rowid, site.host, site.name);
+    siteUser = record ? record->hostuser : wxString();
+    sitePassword = record ? record->hostpasswd : wxString();
+    started.refusal = UnsafeSiteValues(site.name, site.protocol, site.host, site.port, siteUser, sitePassword);
+    if (started.refusal.empty()) {
+        LocateTerminalPrograms();
+        TerminalArguments arguments = TerminalArguments::ForPutty(Utf8(puttyPath), Utf8(site.protocol),
+                                                                  Utf8(site.host), Utf8(site.port),
+                                                                  Utf8(siteUser), Utf8(sitePassword));
+        wxLogMessage("Connecting %s: %s", site.name, wxString::FromUTF8(arguments.ForLog().c_str()));
+        std::unique_ptr<TerminalProcess> process = TerminalProcess::Start(arguments);
+        if (process) {
+            if (!connectingDisabler)
+                connectingDisabler = std::make_unique<wxWindowDisabler>();
+            ShellyardConnPanel* page = new ShellyardConnPanel(notebook);
+            page->SetTerminalProcess(std::move(process));
+            // Frozen, the notebook draws its tab row once events flow, not inside the insertion:
+            // with dozens of tabs that drawing alone would hold up events for long.
+            notebook->Freeze();
+            notebook->AddPage(page, site.name, true, PictureBitmap("tree2"));
+            notebook->Thaw();
+            // The tab row learns whether its tabs overflow when it draws; then it can scroll to the
+            // new tab.
+            wxWeakRef<ShellyardConnPanel> shown(page);
+            CallAfter([this, shown] {
+                wxAuiTabCtrl* tabs = nullptr;
+                int tab = 0;
+                if (shown && notebook->FindTab(shown, &tabs, &tab)) {
+                    tabs->Update();
+                    tabs->MakeTabVisible(tab, tabs);
+                }
+            });
+            started.page = page;
+            connections.push_back(started);
+            page->Connect(this, started.id);
+            return;
+        }
+        wxLogMessage("PuTTY could not be started from \"%s\"", puttyPath);
+        started.result = StartedConnection::Result::NotStarted;
+        // Every other site would fail the same way: "Connect all sites" stops here.
+        sitesToConnect.clear();
+    } else {
+        started.result = StartedConnection::Result::Refused;
+    }
+    started.done = true;
+    connections.push_back(started);
+}
+
+void ShellyardFrame::OnTerminalConnection(wxCommandEvent& event)
+{
+    for (StartedConnection& connection : connections) {
+        if (connection.id != event.GetExtraLong() || connection.done)
+            continue;
+        connection.done = true;
+        switch (static_cast<TerminalConnection::Outcome>(event.GetInt())) {
+        case TerminalConnection::Outcome::Embedded:
+            connection.result = StartedConnection::Result::Embedded;
+            break;
+        case TerminalConnection::Outcome::EmbeddedWithoutMenu:
+            connection.result = StartedConnection::Result::EmbeddedWithoutMenu;
+            break;
+        case TerminalConnection::Outcome::Cancelled:
+            wxLogMessage("The tab of %s was closed before its terminal showed", connection.name);
+            connection.result = StartedConnection::Result::Cancelled;
+            break;
+        default:
+            connection.result = StartedConnection::Result::Failed;
+            break;
+        }
+    }
+    AdvanceConnections();
+}
+
+// Tells the outcomes that are due (in starting order), starts further sites of "Connect all sites"
+// while fewer than parallelConnections run, and once nothing runs or waits, gives the windows back.
+void ShellyardFrame::AdvanceConnections()
+{
+    if (tellingOutcome)
+        return;  // the outcome being told is followed by the others once its messages are answered
+    tellingOutcome = true;
+    for (;;) {
+        while (!connections.empty() && connections.front().done) {
+            StartedConnection finished = connections.front();
+            connections.pop_front();
+            TellOutcome(finished);
+        }
+        bool started = false;
+        while (!sitesToConnect.empty() && RunningConnections() < static_cast<size_t>(std::max(1, parallelConnections))) {
+            SiteToConnect site = sitesToConnect.front();
+            sitesToConnect.pop_front();
+            StartConnection(site);
+            started = true;
+        }
+        if (!started || connections.empty() || !connections.front().done)
+            break;
+    }
+    tellingOutcome = false;
+    if (IsConnecting())
+        return;
+    connectingDisabler.reset();
+    // The panes are laid out once, and the user, who connected to work in the new terminal, has it
+    // take the keys.
+    auiManager.Update();
+    if (lastConnected)
+        lastConnected->FocusTerminal();
+}
+
+void ShellyardFrame::TellOutcome(const StartedConnection& connection)
+{
+    using Result = StartedConnection::Result;
+    if (connection.result == Result::Embedded || connection.result == Result::EmbeddedWithoutMenu)
+        lastConnected = connection.page;
+    if (connection.result == Result::Embedded || connection.result == Result::Cancelled)
+        return;
+    if (connection.result == Result::Failed && connection.page) {
+        // No terminal: the tab goes, and its process with it at once.
+        int index = notebook->GetPageIndex(connection.page);
+        if (index != wxNOT_FOUND)
+            notebook->DeletePage(static_cast<size_t>(index));
+    }
+    // The messages need the windows usable; they are disabled again if connections still run.
+    bool stillConnecting = IsConnecting();
+    connectingDisabler.reset();
+    switch (connection.result) {
+    case Result::EmbeddedWithoutMenu:
+        wxMessageBox(_("Failed to start Putty.exe!"), wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
+        break;
+    case Result::Refused:
+        wxMessageBox(connection.refusal, "Shellyard", wxOK | wxICON_WARNING, this);
+        break;
+    default:
+        ShowConnectionFailure();
+        break;
+    }
+    if (stillConnecting && IsConnecting() && !connectingDisabler)
+        connectingDisabler = std::make_unique<wxWindowDisabler>();
+}
+
+wxString ShellyardFrame::UnsafeSiteValues(const wxString& name, const wxString& protocol, const wxString& host,
+                                          const wxString& port, const wxString& user, const wxString& password)
 {
     SiteValueCheck check =
         SiteValueCheck::Of(Utf8(protocol), Utf8(host), Utf8(port), Utf8(user), Utf8(password));
     if (!check)
-        return true;
+        return wxString();
     wxString reason;
     switch (check.problem) {
     case SiteValueCheck::Problem::Protocol:
@@ -234,10 +266,7 @@ bool ShellyardFrame::SiteValuesAreSafe(const wxString& name, const wxString& pro
         break;
     }
     wxLogMessage("Site %s not started: its %s is not usable", name, check.field);
-    ConnectingDisabler::Done();  // the message needs the windows usable
-    wxMessageBox(wxString::Format(_("The site %s cannot be started: %s."), name, reason), "Shellyard",
-                 wxOK | wxICON_WARNING, this);
-    return false;
+    return wxString::Format(_("The site %s cannot be started: %s."), name, reason);
 }
 
 void ShellyardFrame::ShowConnectionFailure()
@@ -318,13 +347,8 @@ void ShellyardFrame::SendToAllSessions(wxString text)
 void ShellyardFrame::OnPuttyConfiguration(wxCommandEvent& event)
 {
     // The configuration window is the user's: it may hold settings not saved yet when Shellyard ends.
-    TerminalProcess* process = TerminalProcess::Start(TerminalArguments::ForPuttyConfiguration(Utf8(puttyPath)),
-                                                      TerminalProcess::UsersOwn);
-    if (!process) {
+    if (!TerminalProcess::StartUsersOwn(TerminalArguments::ForPuttyConfiguration(Utf8(puttyPath))))
         ShowPuttyFailure();
-        return;
-    }
-    process->LetRun();
 }
 
 void ShellyardFrame::OnPageClose(wxAuiNotebookEvent& event)

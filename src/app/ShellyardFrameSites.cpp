@@ -226,8 +226,11 @@ void ShellyardFrame::StartMonitor()
     sitePassword = stored ? stored->hostpasswd : wxString();
 
     if (siteProtocol == "ssh" && !siteUser.empty() && !sitePassword.empty()) {
-        if (SiteValuesAreSafe(siteName, siteProtocol, siteHost, sitePort, siteUser, sitePassword))
+        wxString problem = UnsafeSiteValues(siteName, siteProtocol, siteHost, sitePort, siteUser, sitePassword);
+        if (problem.empty())
             OpenMonitorPage();
+        else
+            wxMessageBox(problem, "Shellyard", wxOK | wxICON_WARNING, this);
         return;
     }
     wxMessageBox(_("Warnning: Only SSH protocol site with auto-login enabled can be monitored."), "Warning",
@@ -252,16 +255,14 @@ void ShellyardFrame::OpenMonitorPage()
 
 void ShellyardFrame::ConnectAllSites()
 {
-    // Collected first: a connection may show messages (and the options dialog) while the walk runs.
-    std::vector<wxTreeItemId> sites;
+    // Every site in tree order; several connect at a time, their tabs and messages in that order.
     wxTreeItemIdValue cookie;
     for (wxTreeItemId child = siteTree->GetFirstChild(siteTree->GetRootItem(), cookie); child.IsOk();
-         child = siteTree->GetNextChild(siteTree->GetRootItem(), cookie))
-        sites.push_back(child);
-    for (const wxTreeItemId& site : sites) {
-        ReadSiteFromNode(site);
-        ConnectSite();
+         child = siteTree->GetNextChild(siteTree->GetRootItem(), cookie)) {
+        ReadSiteFromNode(child);
+        sitesToConnect.push_back(CurrentSiteToConnect());
     }
+    AdvanceConnections();
 }
 
 void ShellyardFrame::AppendSiteNode()

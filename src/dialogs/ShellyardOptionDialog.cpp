@@ -67,13 +67,9 @@ void ShellyardOptionDialog::OnStartPuttyConfig(wxCommandEvent& event)
     // Started exactly as Tool > Putty Configuration starts it: from an argument vector, with the
     // X11 backend, as the user's own that outlives Shellyard, reaped if it ends first; nobody waits
     // for its window.
-    TerminalProcess* process = TerminalProcess::Start(
-        TerminalArguments::ForPuttyConfiguration(std::string(puttyLocation.utf8_str())), TerminalProcess::UsersOwn);
-    if (!process) {
+    if (!TerminalProcess::StartUsersOwn(
+            TerminalArguments::ForPuttyConfiguration(std::string(puttyLocation.utf8_str()))))
         ReportStartFailure();
-        return;
-    }
-    process->LetRun();
 }
 
 void ShellyardOptionDialog::OnApply(wxCommandEvent& event)

@@ -1,6 +1,6 @@
 #include "session/ChildProcess.h"
 
-#include "session/PasswordHandOver.h"
+#include "session/SpawnUnix.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,11 +8,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 struct ChildProcess::Native {
     pid_t pid = 0;
@@ -61,47 +58,25 @@ std::unique_ptr<ChildProcess> ChildProcess::StartWith(const std::vector<std::str
         return nullptr;
     }
 
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-
     // The child gets the null device, the two pipes, the password pipe if any, and nothing else of
-    // ours; default signal handling; and a process group of its own (a wrapper script's children
-    // end with it).
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, errors[1], 2);
-    int firstClosed = 3;
-    if (secretEnd >= 0) {
-        posix_spawn_file_actions_adddup2(&actions, secretEnd, PasswordHandOver::kChildDescriptor);
-        firstClosed = PasswordHandOver::kChildDescriptor + 1;
-    }
-    posix_spawn_file_actions_addclosefrom_np(&actions, firstClosed);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
-    pid_t pid = 0;
-    int failed = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
+    // ours; and a process group of its own (a wrapper script's children end with it).
+    SpawnUnix spawn;
+    spawn.arguments = arguments;
+    spawn.ownGroup = true;
+    spawn.output = output[1];
+    spawn.errors = errors[1];
+    spawn.secretEnd = secretEnd;
+    std::string reason;
+    pid_t pid = spawn.Run(&reason);
     close(output[1]);
     close(errors[1]);
 
     auto native = std::make_unique<Native>();
     native->pipes[0] = output[0];
     native->pipes[1] = errors[0];
-    if (failed) {
+    if (!pid) {
         if (error)
-            *error = strerror(failed);
+            *error = reason;
         return nullptr;
     }
     native->pid = pid;

@@ -2,6 +2,7 @@
 
 #include "session/PendingEvents.h"
 
+#include "session/TerminalConnection.h"
 #include "session/TerminalProcess.h"
 
 #include <wx/evtloop.h>
@@ -36,16 +37,30 @@ ShellyardConnPanel::~ShellyardConnPanel()
         frame->Unbind(wxEVT_ACTIVATE, &ShellyardConnPanel::OnFrameActivate, this);
         frame->Unbind(wxEVT_CHILD_FOCUS, &ShellyardConnPanel::OnFrameChildFocus, this);
     }
+    // A connection still running ends here, and tells its listener so.
+    connection.reset();
     // The terminal leaves before the tab's window is destroyed around it. Handed back, PuTTY no
     // longer ends by itself and is asked to end at once; otherwise it ends as its window goes, given
-    // a moment to notice (none at shut-down).
+    // a moment to notice (none at shut-down, none for a PuTTY whose window never came).
     bool handedBack = terminalWindow && TerminalWindow::HandBack(terminalWindow);
-    terminalWindow = 0;
     if (terminalProcess) {
         bool closing = frame && frame->IsBeingDeleted();
-        terminalProcess->Release(handedBack || closing ? std::chrono::milliseconds(0) : kExitGrace);
-        terminalProcess = nullptr;
+        bool quick = handedBack || closing || !terminalWindow;
+        terminalProcess->SetEndGrace(quick ? std::chrono::milliseconds(0) : kExitGrace);
+        terminalProcess.reset();
     }
+    terminalWindow = 0;
+}
+
+void ShellyardConnPanel::SetTerminalProcess(std::unique_ptr<TerminalProcess> process)
+{
+    terminalProcess = std::move(process);
+}
+
+void ShellyardConnPanel::Connect(wxEvtHandler* listener, long id)
+{
+    connection = std::make_unique<TerminalConnection>(this, listener, id);
+    connection->Begin();
 }
 
 wxSize ShellyardConnPanel::TerminalSize() const
@@ -53,13 +68,13 @@ wxSize ShellyardConnPanel::TerminalSize() const
     return ToPhys(GetClientSize());
 }
 
-TerminalWindow::EmbedResult ShellyardConnPanel::EmbedTerminal(NativeWindow window)
+TerminalWindow::EmbedResult ShellyardConnPanel::AdoptTerminal(NativeWindow window)
 {
     NativeWindow page = TerminalWindow::FromToolkitHandle(GetHandle());
     if (!page)
         return TerminalWindow::EmbedResult::Failed;
     wxSize size = TerminalSize();
-    TerminalWindow::EmbedResult result = TerminalWindow::Embed(window, page, size.x, size.y, [] { HandlePendingEvents(); });
+    TerminalWindow::EmbedResult result = TerminalWindow::Adopt(window, page, size.x, size.y);
     if (result != TerminalWindow::EmbedResult::Failed) {
         SetTerminalWindow(window);
         // PuTTY may still be drawing its first screen at its own size: once it has settled it gets

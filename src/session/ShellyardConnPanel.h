@@ -6,8 +6,10 @@
 #include "session/TerminalWindow.h"
 #include "session/keys/KeyPlatform.h"
 
+#include <memory>
 #include <wx/timer.h>
 
+class TerminalConnection;
 class TerminalProcess;
 class wxActivateEvent;
 class wxChildFocusEvent;
@@ -21,12 +23,17 @@ public:
     void SetTerminalWindow(NativeWindow window) { terminalWindow = window; }
     NativeWindow GetTerminalWindow() const { return terminalWindow; }
 
-    // The tab takes over the process (may be null).
-    void SetTerminalProcess(TerminalProcess* process) { terminalProcess = process; }
-    TerminalProcess* GetTerminalProcess() const { return terminalProcess; }
+    // The tab takes over the process (may be null), and ends it when it goes.
+    void SetTerminalProcess(std::unique_ptr<TerminalProcess> process);
+    TerminalProcess* GetTerminalProcess() const { return terminalProcess.get(); }
 
-    // Makes window a child of this tab and sizes it to the tab's client area.
-    TerminalWindow::EmbedResult EmbedTerminal(NativeWindow window);
+    // Starts connecting: the process's window is looked for and embedded here, and listener hears
+    // the outcome (see TerminalConnection). The tab owns the connection.
+    void Connect(wxEvtHandler* listener, long id);
+    TerminalConnection* GetConnection() const { return connection.get(); }
+
+    // Makes window (withdrawn already) a child of this tab and sizes it to the tab's client area.
+    TerminalWindow::EmbedResult AdoptTerminal(NativeWindow window);
     // Gives the keyboard focus to the embedded window, if the tab is shown.
     void FocusTerminal();
     // False once the terminal's program has exited or its window is gone.
@@ -47,7 +54,8 @@ private:
     void OnWindowManagerFocus();
 
     NativeWindow terminalWindow = 0;
-    TerminalProcess* terminalProcess = nullptr;
+    std::unique_ptr<TerminalConnection> connection;  // goes before the process
+    std::unique_ptr<TerminalProcess> terminalProcess;
     wxWindow* frame = nullptr;  // our top-level window, whose focus events we follow
     wxTimer sizeSettleTimer;
     int focusWatch = 0;

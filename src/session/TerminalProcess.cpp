@@ -4,141 +4,164 @@
 #include "session/TerminalWindow.h"
 
 #include <map>
-#include <vector>
-#include <wx/evtloop.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/log.h>
+#include <wx/process.h>
+#include <wx/timer.h>
 #include <wx/utils.h>
 
 #ifndef __WXMSW__
-#include <cstring>
-#include <signal.h>
-#include <spawn.h>
+#include "session/SpawnUnix.h"
+
+#include <cerrno>
 #include <sys/wait.h>
-extern char** environ;
 #endif
+
+using Clock = std::chrono::steady_clock;
 
 namespace {
 
 std::chrono::milliseconds windowDeadline(10000);
+const std::chrono::milliseconds kKillAfter(1000);  // from asking a program to end to killing it
 
-// Programs started and not yet reaped, with whether they were asked to end already. Whatever is
-// still here when the program itself ends is ended with it.
-struct RunningPrograms {
-    std::map<long, bool> askedToEnd;
-    ~RunningPrograms()
-    {
-        for (const auto& entry : askedToEnd)
-            wxKill(entry.first, entry.second ? wxSIGKILL : wxSIGTERM);
-    }
-};
-
-RunningPrograms& Running()
-{
-    static RunningPrograms running;
-    return running;
-}
-
-#ifndef __WXMSW__
-// Started programs are reaped here rather than by the toolkit, which only reaps the children it
-// forked itself. A timer looks for exited ones while any runs; a caller waiting for one looks too.
-class ExitWatch : public wxTimer {
+// Every program we started and have not reaped yet. A held one belongs to its TerminalProcess; a
+// let-go one is ended here (asked, then killed), and the user's own are only reaped. A timer looks
+// for exited ones while any is listed. Whatever of ours is left when Shellyard ends is ended with it.
+class Programs : public wxTimer {
 public:
-    static ExitWatch& Get()
+    // Never destroyed: it may still be needed while the program's statics go away.
+    static Programs& Get()
     {
-        // Never destroyed: it may still be needed while the program's statics go away.
-        static ExitWatch* watch = new ExitWatch();
-        return *watch;
+        if (!instance)
+            instance = new Programs();
+        return *instance;
     }
-    void Add(long pid, TerminalProcess* process)
+    static Programs* instance;
+
+    void Add(long pid, bool ours)
     {
-        watched[pid] = process;
-        if (!IsRunning())
-            Start(100);
+        entries[pid] = Entry{ours, ours};
+        Watch();
     }
-    void Remove(long pid)
+    // True once pid has exited (reaping it); a program no longer listed has.
+    bool Exited(long pid)
     {
-        watched.erase(pid);
-        if (watched.empty())
-            Stop();
+        Check(pid);
+        auto found = entries.find(pid);
+        return found == entries.end() || found->second.exited;
     }
-    // Reaps pid if it has exited; its process object hears of it (and may delete itself).
-    void Check(long pid)
+    // The holder lets go: a program still running is asked to end once grace has passed.
+    void LetGo(long pid, std::chrono::milliseconds grace)
     {
-        auto found = watched.find(pid);
-        if (found == watched.end())
+        auto found = entries.find(pid);
+        if (found == entries.end())
             return;
-        int status = 0;
-        pid_t reaped = waitpid(static_cast<pid_t>(pid), &status, WNOHANG);
-        if (reaped == 0)
+        Entry& entry = found->second;
+        entry.held = false;
+        if (entry.exited) {
+            entries.erase(found);
             return;
-        TerminalProcess* process = found->second;
-        Remove(pid);
-        int code = reaped < 0 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        process->OnTerminate(static_cast<int>(pid), code);
+        }
+        entry.nextStep = Clock::now() + grace;
+        if (grace.count() <= 0)
+            Step(pid, entry);
+        Watch();
     }
-    void Notify() override
+    size_t Ours() const
     {
-        std::vector<long> pids;
-        for (const auto& entry : watched)
-            pids.push_back(entry.first);
-        for (long pid : pids)
-            Check(pid);
+        size_t count = 0;
+        for (const auto& entry : entries)
+            count += entry.second.ours && !entry.second.exited ? 1 : 0;
+        return count;
+    }
+    // At the program's end: ours that still run are ended with it (killed if asked already).
+    void EndOurs()
+    {
+        for (auto& entry : entries) {
+            if (entry.second.ours && !entry.second.exited)
+                wxKill(entry.first, entry.second.askedToEnd ? wxSIGKILL : wxSIGTERM);
+        }
     }
 
 private:
-    std::map<long, TerminalProcess*> watched;
+    struct Entry {
+        bool ours = true;   // ended when let go, and when Shellyard ends
+        bool held = true;   // a TerminalProcess holds it
+        bool exited = false;
+        bool askedToEnd = false;
+        Clock::time_point nextStep{};
+    };
+
+    void Watch()
+    {
+        if (!entries.empty() && !IsRunning())
+            Start(100);
+    }
+
+    // Reaps pid if it has exited: a held one is marked, any other leaves the list.
+    void Check(long pid)
+    {
+        auto found = entries.find(pid);
+        if (found == entries.end() || found->second.exited)
+            return;
+#ifdef __WXMSW__
+        bool gone = !wxProcess::Exists(static_cast<int>(pid));
+#else
+        int status = 0;
+        pid_t reaped = waitpid(static_cast<pid_t>(pid), &status, WNOHANG);
+        bool gone = reaped == pid || (reaped < 0 && errno == ECHILD);
+#endif
+        if (!gone)
+            return;
+        if (found->second.held)
+            found->second.exited = true;
+        else
+            entries.erase(found);
+    }
+
+    // The next step of ending a let-go program: ask it, then kill it (again, until it is gone).
+    void Step(long pid, Entry& entry)
+    {
+        if (!entry.ours)
+            return;
+        wxKill(pid, entry.askedToEnd ? wxSIGKILL : wxSIGTERM);
+        entry.askedToEnd = true;
+        entry.nextStep = Clock::now() + kKillAfter;
+    }
+
+    void Notify() override
+    {
+        std::vector<long> pids;
+        for (const auto& entry : entries)
+            pids.push_back(entry.first);
+        const auto now = Clock::now();
+        for (long pid : pids) {
+            Check(pid);
+            auto found = entries.find(pid);
+            if (found != entries.end() && !found->second.held && !found->second.exited && now >= found->second.nextStep)
+                Step(pid, found->second);
+        }
+        if (entries.empty())
+            Stop();
+    }
+
+    std::map<long, Entry> entries;
 };
 
-// Starts argv (null-terminated, the program looked up on PATH) with GDK_BACKEND=x11 in an
-// otherwise unchanged environment, without copying this large process first (vfork-style spawn).
-// The program gets our standard streams, the password's pipe (secretEnd) if any, none of our other
-// files, and the default signal handling;
-// with ownSession, a session (and process group) of its own.
-long Spawn(std::vector<const char*> argv, bool ownSession = false, int secretEnd = -1)
-{
-    std::vector<char*> environment;
-    for (char** entry = environ; entry && *entry; ++entry) {
-        if (strncmp(*entry, "GDK_BACKEND=", 12) != 0)
-            environment.push_back(*entry);
-    }
-    static char x11Backend[] = "GDK_BACKEND=x11";
-    environment.push_back(x11Backend);
-    environment.push_back(nullptr);
+Programs* Programs::instance = nullptr;
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    int firstClosed = 3;
-    if (secretEnd >= 0) {
-        posix_spawn_file_actions_adddup2(&actions, secretEnd, PasswordHandOver::kChildDescriptor);
-        firstClosed = PasswordHandOver::kChildDescriptor + 1;
+// Ends ours with the program, whichever way it ends normally.
+struct EndOursAtExit {
+    ~EndOursAtExit()
+    {
+        if (Programs::instance)
+            Programs::instance->EndOurs();
     }
-    posix_spawn_file_actions_addclosefrom_np(&actions, firstClosed);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes,
-                             POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | (ownSession ? POSIX_SPAWN_SETSID : 0));
-    pid_t pid = 0;
-    int failed = posix_spawnp(&pid, argv[0], &actions, &attributes, const_cast<char* const*>(argv.data()),
-                              environment.data());
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed) {
-        wxLogMessage("Cannot start %s: %s", argv[0], strerror(failed));
-        return 0;
-    }
-    return pid;
-}
-#endif
+} endOursAtExit;
 
-// Whether location names a program the system can start. The toolkit only learns after the fact
-// (in the child) that a program could not be started; checking first gives the user an answer now.
+// Whether location names a program the system can start. Checking first gives the user an answer
+// now rather than after the fact.
 bool IsStartable(const std::string& location)
 {
     if (location.empty())
@@ -154,66 +177,75 @@ bool IsStartable(const std::string& location)
     return wxFileName::IsFileExecutable(path) && !wxFileName::DirExists(path);
 }
 
-}  // namespace
-
-TerminalProcess::TerminalProcess() : wxProcess(nullptr, wxID_ANY)
-{
-    endTimer.SetOwner(this);
-    Bind(wxEVT_TIMER, &TerminalProcess::OnEndTimer, this);
-}
-
-TerminalProcess::~TerminalProcess()
-{
-    endTimer.Stop();
-}
-
-TerminalProcess* TerminalProcess::Start(const TerminalArguments& arguments, Ownership ownership)
+// Starts the program: our standard streams (left alone rather than redirected into pipes that
+// nobody reads: a chatty program would stall once one is full), the X11 backend, the password
+// through a pipe. Returns its process id, 0 when it could not be started.
+long StartProgram(const TerminalArguments& arguments, bool ownSession)
 {
     if (arguments.Items().empty() || !IsStartable(arguments.Items().front()))
-        return nullptr;
-    // The program's standard streams are left alone rather than redirected into pipes that nobody
-    // reads: a chatty program would otherwise stall once a pipe is full.
-    TerminalProcess* process = new TerminalProcess();
-    // The password, if any, goes through a pipe rather than the argument list.
+        return 0;
     TerminalArguments started = arguments;
     std::string notice;
     std::unique_ptr<PasswordHandOver> password = PasswordHandOver::Take(started, &notice);
     if (!notice.empty())
         wxLogMessage("%s", wxString::FromUTF8(notice.c_str()));
 #ifdef __WXMSW__
-    long pid = wxExecute(started.Argv().data(), wxEXEC_ASYNC, process);
+    long pid = wxExecute(started.Argv().data(), wxEXEC_ASYNC | (ownSession ? wxEXEC_MAKE_GROUP_LEADER : 0));
 #else
-    long pid = Spawn(started.Argv(), ownership == UsersOwn, password ? password->ChildEnd() : -1);
+    SpawnUnix spawn;
+    spawn.arguments = started.Items();
+    spawn.x11Backend = true;
+    spawn.ownSession = ownSession;
+    spawn.secretEnd = password ? password->ChildEnd() : -1;
+    std::string error;
+    long pid = spawn.Run(&error);
+    if (!pid)
+        wxLogMessage("Cannot start %s: %s", wxString::FromUTF8(started.Items().front().c_str()),
+                     wxString::FromUTF8(error.c_str()));
 #endif
     if (password)
         password->Started();
-    if (pid <= 0) {
-        delete process;  // never handed to a running program
+    return pid > 0 ? pid : 0;
+}
+
+}  // namespace
+
+TerminalProcess::TerminalProcess(long processId) : pid(processId), started(Clock::now()) {}
+
+std::unique_ptr<TerminalProcess> TerminalProcess::Start(const TerminalArguments& arguments)
+{
+    long pid = StartProgram(arguments, false);
+    if (!pid)
         return nullptr;
-    }
-#ifndef __WXMSW__
-    ExitWatch::Get().Add(pid, process);
-#endif
-    process->pid = pid;
-    process->started = std::chrono::steady_clock::now();
-    if (ownership == EndedWithShellyard)
-        Running().askedToEnd[pid] = false;
-    return process;
+    Programs::Get().Add(pid, true);
+    return std::unique_ptr<TerminalProcess>(new TerminalProcess(pid));
+}
+
+bool TerminalProcess::StartUsersOwn(const TerminalArguments& arguments)
+{
+    long pid = StartProgram(arguments, true);
+    if (!pid)
+        return false;
+    Programs::Get().Add(pid, false);
+    Programs::Get().LetGo(pid, std::chrono::milliseconds(0));  // held by nobody, only reaped
+    return true;
+}
+
+TerminalProcess::~TerminalProcess()
+{
+    Programs::Get().LetGo(pid, endGrace);
 }
 
 NativeWindow TerminalProcess::LookForWindow()
 {
-#ifndef __WXMSW__
-    ExitWatch::Get().Check(pid);  // a program that exited at once is noticed now
-#endif
-    if (exited)
+    if (HasExited())
         return 0;
     return TerminalWindow::Find(pid, &windowSearch);
 }
 
-bool TerminalProcess::GaveUpOnWindow() const
+bool TerminalProcess::GaveUpOnWindow()
 {
-    return exited || std::chrono::steady_clock::now() - started >= windowDeadline;
+    return HasExited() || Clock::now() - started >= windowDeadline;
 }
 
 void TerminalProcess::SetWindowDeadline(std::chrono::milliseconds deadline)
@@ -226,54 +258,12 @@ std::chrono::milliseconds TerminalProcess::WindowDeadline()
     return windowDeadline;
 }
 
-void TerminalProcess::Release(std::chrono::milliseconds grace)
+bool TerminalProcess::HasExited()
 {
-    released = true;
-    if (exited) {
-        delete this;
-        return;
-    }
-    if (grace.count() <= 0)
-        AskToEnd();
-    else
-        endTimer.StartOnce(static_cast<int>(grace.count()));
-}
-
-void TerminalProcess::LetRun()
-{
-    released = true;
-    if (exited)
-        delete this;
-}
-
-void TerminalProcess::AskToEnd()
-{
-    askedToEnd = true;
-    Running().askedToEnd[pid] = true;
-    wxKill(pid, wxSIGTERM);
-    endTimer.StartOnce(1000);
+    return Programs::Get().Exited(pid);
 }
 
 size_t TerminalProcess::RunningCount()
 {
-    return Running().askedToEnd.size();
-}
-
-void TerminalProcess::OnEndTimer(wxTimerEvent&)
-{
-    if (exited)
-        return;
-    if (!askedToEnd)
-        AskToEnd();
-    else
-        wxKill(pid, wxSIGKILL);
-}
-
-void TerminalProcess::OnTerminate(int, int)
-{
-    exited = true;
-    endTimer.Stop();
-    Running().askedToEnd.erase(pid);
-    if (released)
-        delete this;
+    return Programs::Get().Ours();
 }

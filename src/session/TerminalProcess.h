@@ -1,70 +1,62 @@
 #pragma once
-// One started terminal program (PuTTY) and the end of its life. The object learns when the program
-// exits, so that it is reaped and never left a zombie. Whoever holds it (a terminal tab) releases it
-// when done: a program still running then gets a short time to end by itself, is asked to end, and
-// is killed if it still runs. A program started as the user's own (PuTTY's configuration window) is
-// held by nobody and never ended by us. The object deletes itself once its program has exited and
-// it has been released; never delete it directly.
+// One started terminal program (PuTTY), held by exactly one owner: the terminal tab (or the
+// connection that starts it). When the owner lets go of a program that still runs, the program is
+// ended: asked to end (after a grace time the owner may set, for a program that ends by itself),
+// killed a second later if it has not, and reaped, by a process-wide list that outlives the owner
+// and also ends whatever is left when Shellyard ends. A program exiting by itself is reaped too, so
+// none is ever left a zombie. A program started as the user's own (PuTTY's configuration window)
+// has no owner and is never ended by us.
 #include "session/TerminalArguments.h"
 #include "session/TerminalWindow.h"
 #include "session/keys/KeyPlatform.h"
 
 #include <chrono>
-#include <wx/process.h>
-#include <wx/timer.h>
-#include <wx/window.h>
+#include <memory>
 
-class TerminalProcess : public wxProcess {
+class TerminalProcess {
 public:
-    enum Ownership {
-        EndedWithShellyard,  // a session of ours: ended at the latest when Shellyard ends
-        UsersOwn             // the user's (PuTTY's configuration window, with settings not yet saved):
-                             // started in a session of its own, so that neither Shellyard's end nor a
-                             // signal to Shellyard's process group reaches it; only reaped by us
-    };
-    // Starts the program with GDK_BACKEND=x11 added to the full environment. Null when the location
-    // names no program that can be started (missing, a folder, not executable) or the start failed.
-    static TerminalProcess* Start(const TerminalArguments& arguments, Ownership ownership = EndedWithShellyard);
+    // Starts the program with GDK_BACKEND=x11 added to the full environment, its password (if any)
+    // through a pipe. Null when the location names no program that can be started (missing, a
+    // folder, not executable) or the start failed.
+    static std::unique_ptr<TerminalProcess> Start(const TerminalArguments& arguments);
+    // Starts the user's own program (PuTTY's configuration window, with settings not yet saved) in a
+    // session of its own, so that neither Shellyard's end nor a signal to Shellyard's process group
+    // reaches it; it is only reaped by us. False when it cannot be started.
+    static bool StartUsersOwn(const TerminalArguments& arguments);
+
+    // A program still running is ended (see above).
+    ~TerminalProcess();
+    TerminalProcess(const TerminalProcess&) = delete;
+    TerminalProcess& operator=(const TerminalProcess&) = delete;
+
+    // How long the program gets to end by itself once its owner lets go (PuTTY ends once its window
+    // is destroyed); 0, the default, asks it to end at once.
+    void SetEndGrace(std::chrono::milliseconds grace) { endGrace = grace; }
 
     // One look for the program's terminal window; 0 while it shows none. Looks are cheap to repeat
-    // (every 10 ms while waiting): each remembers the windows earlier ones ruled out.
+    // (every few milliseconds while waiting): each remembers the windows earlier ones ruled out.
     NativeWindow LookForWindow();
     // True once waiting for the window is pointless: the program exited, or the window deadline,
     // counted from the start, has passed.
-    bool GaveUpOnWindow() const;
+    bool GaveUpOnWindow();
 
     // How long a program gets to show its window (10 seconds unless changed, e.g. by a test).
     static void SetWindowDeadline(std::chrono::milliseconds deadline);
     static std::chrono::milliseconds WindowDeadline();
 
-    // The holder lets go. A program still running is asked to end after grace and killed a second
-    // after that; with grace zero it is asked at once.
-    void Release(std::chrono::milliseconds grace);
-    // Nobody holds the program any more, which may run on; unless it is the user's own, it is still
-    // ended when Shellyard ends.
-    void LetRun();
-
     long Pid() const { return pid; }
-    bool HasExited() const { return exited; }
+    // True once the program has exited (it is reaped then).
+    bool HasExited();
 
-    // Processes of ours started and not yet reaped, for the check that none outlives the program
-    // (the user's own are not counted: they are meant to).
+    // Programs of ours started and not yet reaped, held or being ended, for the check that none
+    // outlives the program (the user's own are not counted: they are meant to).
     static size_t RunningCount();
 
-    // The program exited (called by whoever reaped it).
-    void OnTerminate(int pid, int status) override;
-
 private:
-    TerminalProcess();
-    ~TerminalProcess() override;
-    void AskToEnd();
-    void OnEndTimer(wxTimerEvent& event);
+    explicit TerminalProcess(long pid);
 
-    long pid = 0;
+    long pid;
     std::chrono::steady_clock::time_point started;
+    std::chrono::milliseconds endGrace{0};
     TerminalWindow::WindowSearch windowSearch;
-    bool exited = false;
-    bool released = false;
-    bool askedToEnd = false;
-    wxTimer endTimer;
 };

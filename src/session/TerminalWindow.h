@@ -36,18 +36,19 @@ struct WindowSearch {
 // looking repeatedly keeps its events flowing, and the next look goes on where this one stopped.
 NativeWindow Find(long processId, WindowSearch* search = nullptr);
 
-// While one exists, the system tells us of every top-level window that is created or shown, so
-// that Wait returns the moment a started program's window may be there instead of at the end of its
-// slice. Watches may nest; the last one to go stops the reports.
+// While one exists, the system tells us of every top-level window that is shown (or framed by a
+// window manager): onShown is called, from the event loop, the moment a started program's window
+// may be there, so that its holder looks at once instead of at its next timer tick. Watches may
+// nest; the last one to go stops the reports.
 class NewWindowWatch {
 public:
-    NewWindowWatch();
+    explicit NewWindowWatch(std::function<void()> onShown = {});
     ~NewWindowWatch();
     NewWindowWatch(const NewWindowWatch&) = delete;
     NewWindowWatch& operator=(const NewWindowWatch&) = delete;
-    // Sleeps until the system has something new for us (such a report, or any other event of ours
-    // the caller should handle) or longest has passed.
-    void Wait(std::chrono::milliseconds longest);
+
+private:
+    int token = 0;
 };
 
 enum class EmbedResult {
@@ -56,11 +57,17 @@ enum class EmbedResult {
     Failed                  // the window vanished or could not be re-parented
 };
 
-// Makes terminal a child of page, strips its frame and sizes it to width × height. pump is called
-// while waiting for another program (the window manager) to let go of the window, so that the
-// caller can keep its own events flowing.
-EmbedResult Embed(NativeWindow terminal, NativeWindow page, int width, int height,
-                  const std::function<void()>& pump);
+// Embedding takes two steps, so that its caller never waits for another program. First the window
+// is withdrawn: a window manager then gives it back (unframes it and returns it to the root), which
+// re-parenting a managed window out of its frame would leave the manager fighting. False when the
+// window is gone.
+bool Withdraw(NativeWindow terminal);
+enum class Withdrawal { Pending, Done, Gone };
+// Whether the window is back at the root and unmapped (Done), not yet (Pending: look again a little
+// later; after a second without an answer, go on anyway) or gone.
+Withdrawal Withdrawn(NativeWindow terminal);
+// Then the window becomes a child of page, stripped of its frame and sized to width × height.
+EmbedResult Adopt(NativeWindow terminal, NativeWindow page, int width, int height);
 
 // Lets go of an embedded terminal before its page is destroyed. On X11 the window is unmapped and
 // handed back to the root window (and out of our save-set, so that it never shows up again when we

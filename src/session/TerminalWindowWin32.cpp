@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <map>
+#include <vector>
+
 namespace {
 
 // Of all style bits only WS_CHILD, WS_VISIBLE, WS_CLIPSIBLINGS, WS_CLIPCHILDREN, WS_SYSMENU,
@@ -19,12 +22,25 @@ HWND Handle(NativeWindow window)
     return reinterpret_cast<HWND>(window);
 }
 
-// Number of NewWindowWatch objects alive, and the hook they share.
+// Number of NewWindowWatch objects alive, the hook they share, and who wants to hear of windows.
 int newWindowWatches = 0;
 HWINEVENTHOOK newWindowHook = nullptr;
+std::map<int, std::function<void()>>& NewWindowHandlers()
+{
+    static std::map<int, std::function<void()>> handlers;
+    return handlers;
+}
+int lastNewWindowToken = 0;
 
-// The report itself says nothing we need: that it arrived ends the wait, and the caller looks.
-void CALLBACK NoteNewWindow(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {}
+// Called through our own message queue (out of context) when another process shows a window.
+void CALLBACK NoteNewWindow(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD)
+{
+    std::vector<std::function<void()>> handlers;
+    for (const auto& handler : NewWindowHandlers())
+        handlers.push_back(handler.second);
+    for (const auto& handler : handlers)
+        handler();
+}
 
 }  // namespace
 
@@ -52,29 +68,38 @@ NativeWindow Find(long processId, WindowSearch*)
     return 0;
 }
 
-NewWindowWatch::NewWindowWatch()
+NewWindowWatch::NewWindowWatch(std::function<void()> onShown)
 {
-    // Windows created or shown by other processes are reported through our message queue.
+    if (onShown)
+        NewWindowHandlers()[token = ++lastNewWindowToken] = std::move(onShown);
+    // Windows shown by other processes are reported through our message queue.
     if (newWindowWatches++ == 0)
-        newWindowHook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, nullptr, NoteNewWindow, 0, 0,
+        newWindowHook = SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, nullptr, NoteNewWindow, 0, 0,
                                         WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
 }
 
 NewWindowWatch::~NewWindowWatch()
 {
+    if (token)
+        NewWindowHandlers().erase(token);
     if (--newWindowWatches == 0 && newWindowHook) {
         UnhookWinEvent(newWindowHook);
         newWindowHook = nullptr;
     }
 }
 
-void NewWindowWatch::Wait(std::chrono::milliseconds longest)
+// Windows has no window manager to give the window back: it can be adopted at once.
+bool Withdraw(NativeWindow terminal)
 {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(longest.count()), QS_ALLINPUT);
+    return Handle(terminal) && IsWindow(Handle(terminal));
 }
 
-EmbedResult Embed(NativeWindow terminal, NativeWindow page, int width, int height,
-                  const std::function<void()>& pump)
+Withdrawal Withdrawn(NativeWindow terminal)
+{
+    return IsWindow(Handle(terminal)) ? Withdrawal::Done : Withdrawal::Gone;
+}
+
+EmbedResult Adopt(NativeWindow terminal, NativeWindow page, int width, int height)
 {
     HWND child = Handle(terminal);
     if (!child || !IsWindow(child) || !SetParent(child, Handle(page)))

@@ -115,11 +115,43 @@ bool IsTopLevelDestroy(Display* display, const XEvent* event)
     return event->type == DestroyNotify && event->xdestroywindow.event == DefaultRootWindow(display);
 }
 
-GdkFilterReturn CountDestroyedTopLevels(GdkXEvent* xevent, GdkEvent*, gpointer)
+// Who wants to hear of top-level windows shown while a watch is on.
+std::map<int, std::function<void()>>& NewWindowHandlers()
+{
+    static std::map<int, std::function<void()>> handlers;
+    return handlers;
+}
+int lastNewWindowToken = 0;
+bool newWindowReportPending = false;
+
+// Hands the news of windows shown to the handlers once the event loop is back, however many arrived
+// meanwhile (a handler looks through the windows; it must not run inside GDK's event filter).
+void ReportNewWindows(void*)
+{
+    newWindowReportPending = false;
+    std::vector<std::function<void()>> handlers;
+    for (const auto& handler : NewWindowHandlers())
+        handlers.push_back(handler.second);
+    for (const auto& handler : handlers)
+        handler();
+}
+
+// Counts top-level windows destroyed, and reports top-level windows mapped or framed.
+GdkFilterReturn WatchTopLevels(GdkXEvent* xevent, GdkEvent*, gpointer)
 {
     XEvent* event = static_cast<XEvent*>(xevent);
+    Window root = DefaultRootWindow(event->xany.display);
     if (IsTopLevelDestroy(event->xany.display, event) && countedDestroys.erase(event->xany.serial) == 0)
         ++destroyedTopLevels;
+    bool shown = (event->type == MapNotify && event->xmap.event == root) ||
+                 (event->type == ReparentNotify && event->xreparent.event == root);
+    if (shown && !newWindowReportPending && !NewWindowHandlers().empty()) {
+        newWindowReportPending = true;
+        g_idle_add_full(G_PRIORITY_HIGH_IDLE, [](gpointer) -> gboolean {
+            ReportNewWindows(nullptr);
+            return G_SOURCE_REMOVE;
+        }, nullptr, nullptr);
+    }
     return GDK_FILTER_CONTINUE;
 }
 
@@ -309,8 +341,10 @@ NativeWindow Find(long processId, WindowSearch* search)
     return static_cast<NativeWindow>(FindBelow(display, DefaultRootWindow(display), processId, 3, search, budget));
 }
 
-NewWindowWatch::NewWindowWatch()
+NewWindowWatch::NewWindowWatch(std::function<void()> onShown)
 {
+    if (onShown)
+        NewWindowHandlers()[token = ++lastNewWindowToken] = std::move(onShown);
     Display* display = GdkXDisplay();
     if (!display || newWindowWatches++ > 0)
         return;
@@ -319,7 +353,7 @@ NewWindowWatch::NewWindowWatch()
     // other selections on the root (GDK's) are kept.
     static bool filterInstalled = false;
     if (!filterInstalled) {
-        gdk_window_add_filter(nullptr, CountDestroyedTopLevels, nullptr);
+        gdk_window_add_filter(nullptr, WatchTopLevels, nullptr);
         filterInstalled = true;
     }
     Window root = DefaultRootWindow(display);
@@ -331,6 +365,8 @@ NewWindowWatch::NewWindowWatch()
 
 NewWindowWatch::~NewWindowWatch()
 {
+    if (token)
+        NewWindowHandlers().erase(token);
     Display* display = GdkXDisplay();
     if (!display || --newWindowWatches > 0)
         return;
@@ -338,56 +374,37 @@ NewWindowWatch::~NewWindowWatch()
     XFlush(display);
 }
 
-void NewWindowWatch::Wait(std::chrono::milliseconds longest)
+bool Withdraw(NativeWindow terminal)
 {
     Display* display = GdkXDisplay();
-    if (!display) {
-        std::this_thread::sleep_for(longest);
-        return;
-    }
+    if (!display || !terminal)
+        return false;
+    ErrorTrap trap;
+    XWithdrawWindow(display, static_cast<Window>(terminal), DefaultScreen(display));
     XFlush(display);
-    if (XEventsQueued(display, QueuedAlready) > 0)
-        return;  // read already, waiting to be handled
-    pollfd connection{ConnectionNumber(display), POLLIN, 0};
-    poll(&connection, 1, static_cast<int>(longest.count()));
+    return trap.Succeeded();
 }
 
-EmbedResult Embed(NativeWindow terminal, NativeWindow page, int width, int height,
-                  const std::function<void()>& pump)
+Withdrawal Withdrawn(NativeWindow terminal)
+{
+    Display* display = GdkXDisplay();
+    if (!display || !terminal)
+        return Withdrawal::Gone;
+    Window parent = None;
+    int mapState = IsViewable;
+    ErrorTrap trap;
+    bool known = ParentAndState(display, static_cast<Window>(terminal), parent, mapState);
+    if (!trap.Succeeded() || !known)
+        return Withdrawal::Gone;
+    return parent == DefaultRootWindow(display) && mapState == IsUnmapped ? Withdrawal::Done : Withdrawal::Pending;
+}
+
+EmbedResult Adopt(NativeWindow terminal, NativeWindow page, int width, int height)
 {
     Display* display = GdkXDisplay();
     if (!display || !terminal || !page)
         return EmbedResult::Failed;
     Window child = static_cast<Window>(terminal);
-    Window root = DefaultRootWindow(display);
-
-    // Withdrawing first makes a window manager give the window back (unframe it and return it to the
-    // root); re-parenting a managed window out of its frame would leave the manager fighting us.
-    {
-        ErrorTrap trap;
-        XWithdrawWindow(display, child, DefaultScreen(display));
-        if (!trap.Succeeded())
-            return EmbedResult::Failed;
-    }
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    for (;;) {
-        Window parent = None;
-        int mapState = IsViewable;
-        {
-            ErrorTrap trap;
-            bool known = ParentAndState(display, child, parent, mapState);
-            if (!trap.Succeeded() || !known)
-                return EmbedResult::Failed;
-        }
-        if (parent == root && mapState == IsUnmapped)
-            break;
-        if (std::chrono::steady_clock::now() >= deadline)
-            break;  // no manager answered: take the window as it is
-        if (pump)
-            pump();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-
     ErrorTrap trap;
     XReparentWindow(display, child, static_cast<Window>(page), 0, 0);
     // Should Shellyard die, the server hands the window back to the root and the session survives.

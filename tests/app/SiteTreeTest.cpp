@@ -201,6 +201,7 @@ protected:
         ShownMenu menu = RightClick(item, wxPoint(5, 5));
         ASSERT_TRUE(menu.shown);
         FrameProbe::Command(frame, id);
+        ConnectionsDone();
     }
 
     void ExpectWarning(const char* text)
@@ -590,6 +591,7 @@ TEST_F(SiteTreeTest, ConnectAllSitesWithAnEmptyTreeDoesNothing)
     ShownMenu root = RightClick(Root(), wxPoint(10, 10));
     ASSERT_TRUE(root.shown);
     FrameProbe::Command(frame, ID_SITES_CONNECT_ALL);
+    ConnectionsDone();
     PumpEvents();
     EXPECT_EQ(TabCount(), 0);
 }
@@ -608,6 +610,7 @@ TEST_F(SiteTreeTest, ConnectThisSiteDoesNotAskAndConnectAllOpensATabPerSite)
     ShownMenu root = RightClick(Root(), wxPoint(10, 10));
     ASSERT_TRUE(root.shown);
     FrameProbe::Command(frame, ID_SITES_CONNECT_ALL);
+    ConnectionsDone();
     ASSERT_TRUE(WaitFor([this] { return TabCount() == 4; }));
     wxAuiNotebook* notebook = FrameProbe::Notebook(frame);
     std::vector<std::string> captions;

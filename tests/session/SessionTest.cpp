@@ -134,6 +134,7 @@ protected:
         FrameProbe::SetCurrentSite(frame, {name, "127.0.0.1", "ssh", "", "", wxString(port)});
         size_t before = Notebook()->GetPageCount();
         frame->ConnectSite();
+        ConnectionsDone();
         if (Notebook()->GetPageCount() != before + 1)
             return nullptr;
         return dynamic_cast<ShellyardConnPanel*>(Notebook()->GetPage(before));
@@ -180,6 +181,7 @@ TEST_F(SessionTest, QuickLoginToStoredSiteEmbedsALoggedInTerminal)
     HostField()->SetValue("127.0.0.1");
     ProtocolChoice()->SetSelection(0);
     Click(LoginButton());
+    ConnectionsDone();
 
     ASSERT_EQ(Notebook()->GetPageCount(), 1u);
     EXPECT_EQ(Notebook()->GetPageText(0), "127.0.0.1");
@@ -289,6 +291,7 @@ TEST_F(SessionTest, PuttyThatDoesNotShowAWindowGetsTheMessageAndTheOptions)
         });
         HostField()->SetValue("127.0.0.1");
         Click(LoginButton());
+        ConnectionsDone();
         ModalScript::Get().Verify();
 
         EXPECT_EQ(Notebook()->GetPageCount(), 0u);
@@ -325,6 +328,7 @@ TEST_F(SessionTest, TheTabOpensWhilePuttyStartsAndTheWindowsStayDisabled)
     ModalScript::Get().ExpectDialog<wxDialog>("the options dialog", [](wxDialog*) { return wxID_CANCEL; });
     HostField()->SetValue("127.0.0.1");
     Click(LoginButton());
+    ConnectionsDone();
     ModalScript::Get().Verify();
 
     EXPECT_EQ(pagesWhileWaiting, 1u);
@@ -353,7 +357,7 @@ TEST_F(SessionTest, StartedProgramsGetNoneOfOurFilesNorSignalStateAndAreReaped)
     std::string program = root + "/waits";
     WriteFile(program, "#!/bin/sh\nexec sleep 60\n");
     chmod(program.c_str(), 0755);
-    TerminalProcess* process = TerminalProcess::Start(TerminalArguments::ForPuttyConfiguration(program));
+    std::unique_ptr<TerminalProcess> process = TerminalProcess::Start(TerminalArguments::ForPuttyConfiguration(program));
     sigprocmask(SIG_SETMASK, &before, nullptr);
     sigaction(SIGUSR1, &previous, nullptr);
     close(ours);
@@ -372,8 +376,8 @@ TEST_F(SessionTest, StartedProgramsGetNoneOfOurFilesNorSignalStateAndAreReaped)
     EXPECT_EQ(standardSignals("SigIgn"), 0u);
     EXPECT_EQ(Shell("tr '\\0' '\\n' < " + proc + "/environ | grep '^GDK_BACKEND='"), "GDK_BACKEND=x11\n");
 
-    // Ended and reaped: no process, no zombie.
-    process->Release(0ms);
+    // Ended with its holder, and reaped: no process, no zombie.
+    process.reset();
     EXPECT_TRUE(WaitFor([] { return TerminalProcess::RunningCount() == 0; }, 3s));
     EXPECT_NE(access(proc.c_str(), F_OK), 0);
 }
@@ -419,6 +423,7 @@ TEST_F(SessionTest, PuttyConfigurationFromAMissingLocationSaysSo)
     ModalScript::Get().ExpectMessage(kFailureMessage, "Shellyard", wxOK | wxICON_INFORMATION, wxID_OK);
     ModalScript::Get().ExpectDialog<wxDialog>("the options dialog", [](wxDialog*) { return wxID_CANCEL; });
     frame->ConnectSite();
+    ConnectionsDone();
     ModalScript::Get().ExpectMessage(kFailureMessage, "Shellyard", wxOK | wxICON_INFORMATION, wxID_OK);
     FrameProbe::Command(frame, FrameProbe::PuttyConfigurationId(frame));
     ModalScript::Get().Verify();
@@ -434,6 +439,7 @@ TEST_F(SessionTest, QuickLoginsBackToBackEachEmbedTheirOwnPutty)
     Start({Site("127.0.0.1", "22")});
     frame->QuickConnect("127.0.0.1", "ssh");
     frame->QuickConnect("127.0.0.1", "ssh");
+    ConnectionsDone();
     ASSERT_EQ(Notebook()->GetPageCount(), 2u);
     std::set<long> pids;
     for (size_t i = 0; i < 2; ++i) {
@@ -577,6 +583,7 @@ TEST_F(SessionTest, EmptyFieldsAreRefused)
     HostField()->Clear();
     ModalScript::Get().ExpectMessage("No Host to be loggin!", wxMessageBoxCaptionStr, wxOK, wxID_OK);
     Click(LoginButton());
+    ConnectionsDone();
     ModalScript::Get().Verify();
     EXPECT_EQ(Notebook()->GetPageCount(), 0u);
     EXPECT_TRUE(ChildProcesses().empty());
@@ -607,6 +614,7 @@ TEST_F(SessionTest, SiteValuesThatWouldBecomeOptionsStartNothing)
         ModalScript::Get().ExpectMessage("The site " + b.name + " cannot be started: " + b.reason + ".", "Shellyard",
                                          wxOK | wxICON_WARNING, wxID_OK);
         frame->ConnectSite();
+        ConnectionsDone();
         ModalScript::Get().Verify();
         EXPECT_TRUE(ChildProcesses().empty());
         EXPECT_EQ(Notebook()->GetPageCount(), 0u);
@@ -938,6 +946,7 @@ TEST_F(SessionTest, QuickLoginOverTelnetUsesTheTelnetPort)
     ProtocolChoice()->SetString(1, "Fernschreiber");
     ProtocolChoice()->SetSelection(1);
     Click(LoginButton());
+    ConnectionsDone();
     // Nothing listens for telnet here: PuTTY shows its terminal and an error box of its own.
     ASSERT_EQ(Notebook()->GetPageCount(), 1u);
     auto* page = dynamic_cast<ShellyardConnPanel*>(Notebook()->GetPage(0));

@@ -57,3 +57,8 @@ void FrameFixture::DestroyFrame()
         WaitFor([this] { return !frame; }, std::chrono::seconds(5));
     }
 }
+
+bool FrameFixture::ConnectionsDone(std::chrono::milliseconds deadline)
+{
+    return WaitFor([this] { return !frame || !frame->IsConnecting(); }, deadline);
+}

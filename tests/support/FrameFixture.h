@@ -20,6 +20,9 @@ protected:
     ShellyardFrame* CreateFrame();
     // Destroys the frame (if still alive) and lets the toolkit delete it.
     void DestroyFrame();
+    // Handles events until every connection the frame runs has ended and been told to the user
+    // (connecting never holds up the event loop: the outcome comes later).
+    bool ConnectionsDone(std::chrono::milliseconds deadline = std::chrono::seconds(20));
 
     std::string DatabasePath() const { return programDir + "/Shellyard.db"; }
 
