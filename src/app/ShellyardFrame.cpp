@@ -67,6 +67,13 @@ ShellyardFrame::ShellyardFrame(wxFrame* frame)
         },
         restoreSizeId);
 
+    const int nextStartId = wxWindow::NewControlId();
+    nextStartTimer.SetOwner(this, nextStartId);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { AdvanceConnections(true); }, nextStartId);
+    const int layoutId = wxWindow::NewControlId();
+    layoutTimer.SetOwner(this, layoutId);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { auiManager.Update(); }, layoutId);
+
     OpenSiteStore();
     BuildLayout();
     LocateTerminalPrograms();

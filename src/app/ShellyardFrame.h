@@ -133,7 +133,7 @@ private:
     SiteToConnect CurrentSiteToConnect() const;
     void StartConnection(const SiteToConnect& site);
     void OnTerminalConnection(wxCommandEvent& event);
-    void AdvanceConnections();
+    void AdvanceConnections(bool startNow = false);
     void TellOutcome(const StartedConnection& connection);
     size_t RunningConnections() const;
     std::deque<StartedConnection> connections;  // in the order they started
@@ -142,6 +142,8 @@ private:
     long lastConnectionId = 0;
     bool tellingOutcome = false;
     wxWeakRef<ShellyardConnPanel> lastConnected;
+    wxTimer nextStartTimer;  // the next start of "Connect all sites", one turn of the event loop later
+    wxTimer layoutTimer;     // the panes' layout once the last terminal shows
     // The message for the user (after a line in the log) when a value of the site would reach PuTTY
     // or PLink as something else than what it is: an option, a line end. Empty when all is well.
     wxString UnsafeSiteValues(const wxString& name, const wxString& protocol, const wxString& host,

@@ -64,7 +64,7 @@ bool ShellyardFrame::LocateTerminalPrograms()
     return true;
 }
 
-int ShellyardFrame::parallelConnections = 3;
+int ShellyardFrame::parallelConnections = 2;
 
 ShellyardFrame::SiteToConnect ShellyardFrame::CurrentSiteToConnect() const
 {
@@ -173,38 +173,42 @@ void ShellyardFrame::OnTerminalConnection(wxCommandEvent& event)
     AdvanceConnections();
 }
 
-// Tells the outcomes that are due (in starting order), starts further sites of "Connect all sites"
+// Tells the outcomes that are due (in starting order), starts the next site of "Connect all sites"
 // while fewer than parallelConnections run, and once nothing runs or waits, gives the windows back.
-void ShellyardFrame::AdvanceConnections()
+// A start comes on a turn of the event loop of its own (startNow, from nextStartTimer): making a tab
+// takes a while, and more work in the same turn would hold up the events and the terminals already
+// on their way.
+void ShellyardFrame::AdvanceConnections(bool startNow)
 {
     if (tellingOutcome)
         return;  // the outcome being told is followed by the others once its messages are answered
     tellingOutcome = true;
-    for (;;) {
-        while (!connections.empty() && connections.front().done) {
-            StartedConnection finished = connections.front();
-            connections.pop_front();
-            TellOutcome(finished);
-        }
-        bool started = false;
-        while (!sitesToConnect.empty() && RunningConnections() < static_cast<size_t>(std::max(1, parallelConnections))) {
+    while (!connections.empty() && connections.front().done) {
+        StartedConnection finished = connections.front();
+        connections.pop_front();
+        TellOutcome(finished);
+    }
+    tellingOutcome = false;
+    const size_t parallel = static_cast<size_t>(std::max(1, parallelConnections));
+    if (!sitesToConnect.empty() && RunningConnections() < parallel) {
+        if (startNow) {
             SiteToConnect site = sitesToConnect.front();
             sitesToConnect.pop_front();
             StartConnection(site);
-            started = true;
         }
-        if (!started || connections.empty() || !connections.front().done)
-            break;
+        if (!sitesToConnect.empty() && RunningConnections() < parallel)
+            nextStartTimer.StartOnce(1);
+        if (startNow && !connections.empty() && connections.front().done)
+            CallAfter([this] { AdvanceConnections(); });  // a site refused at once is told next
     }
-    tellingOutcome = false;
     if (IsConnecting())
         return;
     connectingDisabler.reset();
-    // The panes are laid out once, and the user, who connected to work in the new terminal, has it
-    // take the keys.
-    auiManager.Update();
+    // The user, who connected to work in the new terminal, has it take the keys; the panes are laid
+    // out once it shows (the layout takes a while and changes nothing the terminal needs).
     if (lastConnected)
         lastConnected->FocusTerminal();
+    layoutTimer.StartOnce(50);
 }
 
 void ShellyardFrame::TellOutcome(const StartedConnection& connection)

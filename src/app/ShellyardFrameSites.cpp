@@ -262,7 +262,7 @@ void ShellyardFrame::ConnectAllSites()
         ReadSiteFromNode(child);
         sitesToConnect.push_back(CurrentSiteToConnect());
     }
-    AdvanceConnections();
+    AdvanceConnections(true);
 }
 
 void ShellyardFrame::AppendSiteNode()

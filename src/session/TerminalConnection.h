@@ -1,16 +1,16 @@
 #pragma once
 // Connects one terminal tab: waits for the window of exactly the PuTTY that the tab's process
-// started, without ever holding up the event loop (a timer looks every 10 ms, and a look comes at
-// once when a top-level window shows), embeds it in the tab in two steps (the window manager lets
-// go of it first), and tells its listener the outcome with a wxEVT_TERMINAL_CONNECTION event whose
-// int is the Outcome and whose extra long is the connection's id. The tab owns the connection; a
-// connection that goes before it is done tells its listener Cancelled.
+// started, without ever holding up the event loop (it looks about every 10 ms, one look of one
+// connection per turn of the event loop, and sooner when a top-level window shows), embeds it in
+// the tab in two steps (the window manager lets go of it first), and tells its listener the outcome
+// with a wxEVT_TERMINAL_CONNECTION event whose int is the Outcome and whose extra long is the
+// connection's id. The tab owns the connection; a connection that goes before it is done tells its
+// listener Cancelled.
 #include "session/TerminalWindow.h"
 
 #include <chrono>
 #include <memory>
 #include <wx/event.h>
-#include <wx/timer.h>
 
 class ShellyardConnPanel;
 
@@ -32,12 +32,13 @@ public:
     void Begin();
     // The listener goes (the main window is being destroyed): nothing is told any more.
     void ForgetListener() { listener = nullptr; }
-    bool IsDone() const { return step == Step::Done; }
+    bool IsDone() const { return state == State::Done; }
+    // One step: a look for the window, or a check whether the window manager has let go of it.
+    void Step();
 
 private:
-    enum class Step { Looking, Withdrawing, Done };
+    enum class State { Looking, Withdrawing, Done };
 
-    void OnTimer(wxTimerEvent& event);
     void Look();
     void Withdrawing();
     void Finish(Outcome outcome);
@@ -45,9 +46,8 @@ private:
     ShellyardConnPanel* page;
     wxEvtHandler* listener;
     long id;
-    Step step = Step::Looking;
+    State state = State::Looking;
     NativeWindow window = 0;
     std::chrono::steady_clock::time_point withdrawDeadline;
-    wxTimer timer;
     std::unique_ptr<TerminalWindow::NewWindowWatch> newWindows;
 };

@@ -7,10 +7,9 @@
 #include <chrono>
 #include <cstring>
 #include <map>
+#include <unordered_map>
 #include <unordered_set>
-#include <poll.h>
 #include <strings.h>
-#include <thread>
 
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
@@ -103,6 +102,15 @@ bool IsClientLeader(Display* display, Window window)
 
 // Number of NewWindowWatch objects alive, and the root window's event mask of ours before the first.
 int newWindowWatches = 0;
+
+// What every search may know of a client window at the top level once it shows it: the process of a
+// window of class "PuTTY" (with its process property set), or -1 for a window of another class.
+// Searches for several programs at once then ask the server about each new window once, not once
+// each. It holds only while a watch is on: its identifiers go stale when their windows are
+// destroyed or leave the top level (a terminal embedded in a tab of ours), since the server hands
+// a departed client's identifiers to new windows.
+std::unordered_map<Window, long> settledWindows;
+unsigned long settledDestroysSeen = 0;
 long rootMaskBeforeWatch = 0;
 
 // Top-level windows destroyed while a watch was on: DestroyNotify events of the root's children,
@@ -143,6 +151,8 @@ GdkFilterReturn WatchTopLevels(GdkXEvent* xevent, GdkEvent*, gpointer)
     Window root = DefaultRootWindow(event->xany.display);
     if (IsTopLevelDestroy(event->xany.display, event) && countedDestroys.erase(event->xany.serial) == 0)
         ++destroyedTopLevels;
+    if (event->type == ReparentNotify && event->xreparent.event == root && event->xreparent.parent != root)
+        settledWindows.erase(event->xreparent.window);  // framed by a manager, or embedded by us
     bool shown = (event->type == MapNotify && event->xmap.event == root) ||
                  (event->type == ReparentNotify && event->xreparent.event == root);
     if (shown && !newWindowReportPending && !NewWindowHandlers().empty()) {
@@ -162,8 +172,9 @@ Bool CountQueuedDestroy(Display* display, XEvent* event, XPointer)
     return False;  // every event stays queued for GDK
 }
 
-// Forgets what a search learnt once a top-level window has gone since. Called after a round trip,
-// which reads in every event the server sent before its answer.
+
+// Forgets what a search (and what every search) learnt once a top-level window has gone since.
+// Called after a round trip, which reads in every event the server sent before its answer.
 void ForgetIfWindowsWentAway(Display* display, TerminalWindow::WindowSearch& search)
 {
     XEvent unused;
@@ -172,6 +183,10 @@ void ForgetIfWindowsWentAway(Display* display, TerminalWindow::WindowSearch& sea
         search.ruledOut.clear();
         search.unmapped = 0;
         search.destroysSeen = destroyedTopLevels;
+    }
+    if (settledDestroysSeen != destroyedTopLevels) {
+        settledWindows.clear();
+        settledDestroysSeen = destroyedTopLevels;
     }
 }
 
@@ -209,14 +224,22 @@ Window FindBelow(Display* display, Window parent, long processId, int depth, Ter
         Window child = children[i];
         if (search && (search->ruledOut.count(child) || search->unmapped == child))
             continue;
+        auto settled = search && newWindowWatches > 0 ? settledWindows.find(child) : settledWindows.end();
+        if (settled != settledWindows.end() && settled->second != processId) {
+            search->ruledOut.insert(child);
+            continue;
+        }
         bool isTerminal = false;
         if (ClassOf(display, child, isTerminal)) {
             long owner = isTerminal ? ProcessProperty(display, child) : 0;
             if (!isTerminal || owner != processId) {
                 // A new window may get its class before its process property: only a window that
                 // shows another class or another process is ruled out for good.
-                if (search && (!isTerminal || owner != 0))
+                if (search && (!isTerminal || owner != 0)) {
                     search->ruledOut.insert(child);
+                    if (newWindowWatches > 0 && parent == root)
+                        settledWindows[child] = isTerminal ? owner : -1;
+                }
                 continue;
             }
             if (IsTransient(display, child))
@@ -335,7 +358,7 @@ NativeWindow Find(long processId, WindowSearch* search)
                 return static_cast<NativeWindow>(window);
         }
     }
-    LookBudget budget{std::chrono::steady_clock::now() + std::chrono::milliseconds(20), search,
+    LookBudget budget{std::chrono::steady_clock::now() + std::chrono::milliseconds(8), search,
                       search ? search->ruledOut.size() : 0};
     // Depth 3 reaches clients inside the frames of common window managers (frame, then a wrapper).
     return static_cast<NativeWindow>(FindBelow(display, DefaultRootWindow(display), processId, 3, search, budget));
@@ -370,6 +393,7 @@ NewWindowWatch::~NewWindowWatch()
     Display* display = GdkXDisplay();
     if (!display || --newWindowWatches > 0)
         return;
+    settledWindows.clear();  // nothing tells us any more of windows going
     XSelectInput(display, DefaultRootWindow(display), rootMaskBeforeWatch);
     XFlush(display);
 }
@@ -405,6 +429,7 @@ EmbedResult Adopt(NativeWindow terminal, NativeWindow page, int width, int heigh
     if (!display || !terminal || !page)
         return EmbedResult::Failed;
     Window child = static_cast<Window>(terminal);
+    settledWindows.erase(child);  // no longer at the top level
     ErrorTrap trap;
     XReparentWindow(display, child, static_cast<Window>(page), 0, 0);
     // Should Shellyard die, the server hands the window back to the root and the session survives.

@@ -34,7 +34,7 @@ protected:
                         "if [ \"$1\" = --version ]; then echo \"plink: Release " + release + "\"; exit 0; fi\n"
                         "printf '<%s>' \"$@\"; echo\n"
                         "prev=; for a in \"$@\"; do [ \"$prev\" = -pwfile ] && cat \"$a\"; prev=$a; done\n"
-                        "for n in 3 4 5 6 7 8 9; do [ -e /proc/$$/fd/$n ] && printf '%s ' $n; done\n");
+                        "for n in 3 4 5 6 7 8 9; do [ -e /proc/$$/fd/$n ] && printf '%s ' $n; done; exit 0\n");
         chmod(path.c_str(), 0755);
         return path;
     }

@@ -492,6 +492,91 @@ TEST_F(SessionTest, ConnectionsBackToBackLeaveTheWindowsUsable)
     EXPECT_EQ(Notebook()->GetSelection(), 2);
 }
 
+// "Connect all sites" runs several connections at a time. The tabs still come in tree order, each
+// captioned with its site; a site whose server refuses the connection keeps its tab, where PuTTY
+// shows its own error, and every other site logs in. The windows are disabled until the last one.
+TEST_F(SessionTest, ConnectAllConnectsSeveralAtATimeInTreeOrder)
+{
+    std::string closedPort = Shell("python3 -c 'import socket; s=socket.socket(); s.bind((\"127.0.0.1\", 0)); "
+                                   "print(s.getsockname()[1])'");
+    closedPort = closedPort.substr(0, closedPort.find('\n'));
+    std::vector<std::vector<std::string>> sites;
+    std::vector<std::string> names;
+    for (int i = 0; i < 12; ++i) {
+        names.push_back("site " + std::to_string(i));
+        sites.push_back(Site(names.back(), i == 4 ? closedPort : port));
+    }
+    Start(sites);
+    size_t mostAtOnce = 0;
+    bool disabledMeanwhile = false;
+    wxTimer look;
+    look.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        size_t waiting = 0;
+        for (size_t i = 0; i < Notebook()->GetPageCount(); ++i) {
+            auto* page = dynamic_cast<ShellyardConnPanel*>(Notebook()->GetPage(i));
+            waiting += page && !page->GetTerminalWindow() ? 1 : 0;
+        }
+        mostAtOnce = std::max(mostAtOnce, waiting);
+        disabledMeanwhile = disabledMeanwhile || (frame->IsConnecting() && !frame->IsEnabled());
+    });
+    look.Start(5);
+    FrameProbe::Command(frame, ID_SITES_CONNECT_ALL);
+    ASSERT_TRUE(ConnectionsDone(60s));
+    look.Stop();
+
+    ASSERT_EQ(Notebook()->GetPageCount(), 12u);
+    for (size_t i = 0; i < 12; ++i) {
+        EXPECT_EQ(Notebook()->GetPageText(i), names[i]);
+        auto* page = dynamic_cast<ShellyardConnPanel*>(Notebook()->GetPage(i));
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(TerminalWindow::ParentOf(page->GetTerminalWindow()), PageWindow(page)) << names[i];
+    }
+    EXPECT_GT(mostAtOnce, 1u) << "one connection at a time";
+    EXPECT_TRUE(disabledMeanwhile);
+    EXPECT_TRUE(WaitFor([&] { return frame->IsEnabled(); }, 1s));
+    EXPECT_TRUE(WaitFor([&] { return LoginShells() == 11; }, 30s)) << LoginShells() << " logged in";
+}
+
+// A PuTTY location that cannot be started fails every site the same way: "Connect all sites" says
+// so once, with one options dialog, and starts nothing.
+TEST_F(SessionTest, ConnectAllWithAnUnusablePuttySaysSoOnce)
+{
+    Start({Site("one", port), Site("two", port), Site("three", port)});
+    AppConfig::Instance().WritePuttyPath(wxString::FromUTF8((root + "/no such putty").c_str()));
+    AppConfig::Instance().WritePlinkPath("/usr/bin/plink");
+    ModalScript::Get().ExpectMessage(kFailureMessage, "Shellyard", wxOK | wxICON_INFORMATION, wxID_OK);
+    ModalScript::Get().ExpectDialog<wxDialog>("the options dialog", [](wxDialog*) { return wxID_CANCEL; });
+    int shownBefore = ModalScript::Get().ShownCount();
+    FrameProbe::Command(frame, ID_SITES_CONNECT_ALL);
+    ASSERT_TRUE(ConnectionsDone());
+    ModalScript::Get().Verify();
+    EXPECT_EQ(ModalScript::Get().ShownCount() - shownBefore, 2);
+    EXPECT_EQ(Notebook()->GetPageCount(), 0u);
+    EXPECT_TRUE(ChildProcesses().empty());
+    EXPECT_TRUE(frame->IsEnabled());
+}
+
+// A tab closed while its terminal is still on its way ends the connection and its program at once,
+// and nothing is reported for it.
+TEST_F(SessionTest, ClosingATabWhileItConnectsEndsItsProgram)
+{
+    Start({Site("slow", port)});
+    std::string slowStart = root + "/slow-start";
+    WriteFile(slowStart, "#!/bin/sh\nexec sleep 60\n");
+    chmod(slowStart.c_str(), 0755);
+    AppConfig::Instance().WritePuttyPath(wxString::FromUTF8(slowStart.c_str()));
+    AppConfig::Instance().WritePlinkPath("/usr/bin/plink");
+    FrameProbe::SetCurrentSite(frame, {"slow", "127.0.0.1", "ssh", "", "", wxString(port)});
+    frame->ConnectSite();
+    ASSERT_EQ(Notebook()->GetPageCount(), 1u);
+    ASSERT_EQ(ChildProcesses().size(), 1u);
+    EXPECT_TRUE(frame->IsConnecting());
+    Notebook()->DeletePage(0);
+    EXPECT_TRUE(ConnectionsDone(2s));
+    EXPECT_TRUE(WaitFor([] { return ChildProcesses().empty(); }, 2s));
+    EXPECT_TRUE(frame->IsEnabled());
+}
+
 // Once the tab row overflows, each new terminal's tab is scrolled into view as it comes to the front.
 TEST_F(SessionTest, EachNewTabIsScrolledIntoView)
 {

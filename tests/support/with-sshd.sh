@@ -27,7 +27,9 @@ work=$(mktemp -d /tmp/shellyard-sshd.XXXXXX)
 chmod 755 "$work"
 user="sy$(date +%s%N | tail -c 7)$$"
 user=${user:0:31}
-password='s3cret pä$s;w"ord|&'"'"'x'
+# Unique to this run, so that checks for the password in the machine's process table never meet
+# another run's.
+password='s3cret pä$s;w"ord|&'"'"'x'"$$-$RANDOM"
 
 cleanup() {
     if [ -n "${sshdpid:-}" ]; then
