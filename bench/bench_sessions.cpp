@@ -205,6 +205,9 @@ struct Bench {
             printf("broadcast: only %d of 10 sessions logged in\n", LoginShells(user));
             return;
         }
+        // A shell that has only just started may drop what is typed before its line editor is
+        // ready: the sessions get a moment, as a user would take one.
+        WaitUntil([] { return false; }, std::chrono::milliseconds(1500));
         const std::string file = home + "/sy-bench.txt";
         std::remove(file.c_str());
         const std::string command = "echo 0123456789abcdefghi >> sy-bench.txt";  // 40 characters
