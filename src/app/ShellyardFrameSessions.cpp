@@ -182,25 +182,25 @@ void ShellyardFrame::AdvanceConnections(bool startNow)
 {
     if (tellingOutcome)
         return;  // the outcome being told is followed by the others once its messages are answered
-    tellingOutcome = true;
-    while (!connections.empty() && connections.front().done) {
-        StartedConnection finished = connections.front();
-        connections.pop_front();
-        TellOutcome(finished);
-    }
-    tellingOutcome = false;
     const size_t parallel = static_cast<size_t>(std::max(1, parallelConnections));
-    if (!sitesToConnect.empty() && RunningConnections() < parallel) {
-        if (startNow) {
-            SiteToConnect site = sitesToConnect.front();
-            sitesToConnect.pop_front();
-            StartConnection(site);
+    for (;;) {
+        tellingOutcome = true;
+        while (!connections.empty() && connections.front().done) {
+            StartedConnection finished = connections.front();
+            connections.pop_front();
+            TellOutcome(finished);
         }
-        if (!sitesToConnect.empty() && RunningConnections() < parallel)
-            nextStartTimer.StartOnce(1);
-        if (startNow && !connections.empty() && connections.front().done)
-            CallAfter([this] { AdvanceConnections(); });  // a site refused at once is told next
+        tellingOutcome = false;
+        if (!startNow || sitesToConnect.empty() || RunningConnections() >= parallel)
+            break;
+        // A site refused at once is done already: its outcome is told in the next round.
+        startNow = false;
+        SiteToConnect site = sitesToConnect.front();
+        sitesToConnect.pop_front();
+        StartConnection(site);
     }
+    if (!sitesToConnect.empty() && RunningConnections() < parallel)
+        nextStartTimer.StartOnce(1);
     if (IsConnecting())
         return;
     connectingDisabler.reset();
