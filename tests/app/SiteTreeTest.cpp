@@ -643,7 +643,7 @@ TEST_F(SiteTreeTest, NewSiteIsStoredShownExpandedAndLogsInAtOnce)
     ASSERT_TRUE(WaitFor([this] { return TabCount() == 1; }));
     EXPECT_EQ(FrameProbe::Notebook(frame)->GetPageText(0), "127.0.0.1");
     EXPECT_TRUE(WaitFor([&] { return LoginShells() == shellsBefore + 1; }, std::chrono::seconds(15)))
-        << "the new site's terminal did not log in by itself";
+        << "the new site's terminal did not log in by itself; the log:\n" << ReadFile(workDir + "/Shellyard.txt");
 
     // After a restart the site looks like every other stored site.
     DestroyFrame();
