@@ -69,6 +69,11 @@ protected:
         sshPort = Env("SHELLYARD_TEST_SSH_PORT");
         sshUser = Env("SHELLYARD_TEST_SSH_USER");
         sshPassword = Env("SHELLYARD_TEST_SSH_PASSWORD");
+        // The server ends an earlier test's shells a moment after their terminals went; counting
+        // this test's logins starts once they are gone.
+        if (HaveSshServer())
+            ASSERT_TRUE(WaitFor([this] { return LoginShells() == 0; }, std::chrono::seconds(15)))
+                << "an earlier test's login shells are still running";
     }
     void TearDown() override
     {
