@@ -275,10 +275,19 @@ void ShellyardFrame::ShowPanes(bool show)
 
 void ShellyardFrame::OnOptions(wxCommandEvent& event)
 {
+    OpenOptions(false);
+}
+
+void ShellyardFrame::OpenOptions(bool onPluginsPage)
+{
     ShellyardOptionDialog dialog(this);
     dialog.SetPuttyLocation(puttyPath);
     dialog.SetPlinkLocation(plinkPath);
+    if (onPluginsPage)
+        dialog.ShowPluginsPage();
     dialog.ShowModal();
+    // What was applied holds from now on, for Tool > Putty Configuration too.
+    LocateTerminalPrograms();
 }
 
 void ShellyardFrame::OnAbout(wxCommandEvent& event)

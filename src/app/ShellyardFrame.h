@@ -113,6 +113,7 @@ private:
     void AppendSiteNode();
     void OpenWebPage();
     void ShowConnectionFailure();
+    void OpenOptions(bool onPluginsPage);  // the options dialog, on the page with the locations if asked
 
     // Connecting: every connection runs on its own (see TerminalConnection) and tells its outcome by
     // an event; outcomes are told to the user in the order the connections started, and the

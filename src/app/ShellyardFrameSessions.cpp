@@ -276,8 +276,7 @@ wxString ShellyardFrame::UnsafeSiteValues(const wxString& name, const wxString& 
 void ShellyardFrame::ShowConnectionFailure()
 {
     ShowPuttyFailure();
-    wxCommandEvent options;
-    OnOptions(options);
+    OpenOptions(true);
     auiManager.Update();
 }
 

@@ -3,11 +3,15 @@
 #include "app/AppConfig.h"
 #include "session/TerminalArguments.h"
 #include "session/TerminalProcess.h"
+#include "session/TerminalProgramVersion.h"
 
+#include <wx/aui/auibook.h>
 #include <wx/filedlg.h>
 #include <wx/intl.h>
 #include <wx/msgdlg.h>
+#include <wx/panel.h>
 #include <wx/textctrl.h>
+#include <wx/utils.h>
 
 namespace {
 #ifdef __WXMSW__
@@ -29,14 +33,17 @@ ShellyardOptionDialog::ShellyardOptionDialog(wxWindow* parent) : OptionDialog(pa
 
 void ShellyardOptionDialog::SetPuttyLocation(const wxString& path)
 {
-    puttyLocation = path;
     puttyLocationText->ChangeValue(path);
 }
 
 void ShellyardOptionDialog::SetPlinkLocation(const wxString& path)
 {
-    plinkLocation = path;
     plinkLocationText->ChangeValue(path);
+}
+
+void ShellyardOptionDialog::ShowPluginsPage()
+{
+    optionsNotebook->SetSelection(optionsNotebook->GetPageIndex(pluginsPage));
 }
 
 bool ShellyardOptionDialog::ChooseFile(const wxString& message, const wxString& filter, wxString& path)
@@ -64,17 +71,58 @@ void ShellyardOptionDialog::OnBrowsePlink(wxCommandEvent& event)
 
 void ShellyardOptionDialog::OnStartPuttyConfig(wxCommandEvent& event)
 {
-    // Started exactly as Tool > Putty Configuration starts it: from an argument vector, with the
-    // X11 backend, as the user's own that outlives Shellyard, reaped if it ends first; nobody waits
-    // for its window.
+    // The field's location, started exactly as Tool > Putty Configuration starts it: from an
+    // argument vector, with the X11 backend, as the user's own that outlives Shellyard, reaped if it
+    // ends first; nobody waits for its window.
     if (!TerminalProcess::StartUsersOwn(
-            TerminalArguments::ForPuttyConfiguration(std::string(puttyLocation.utf8_str()))))
+            TerminalArguments::ForPuttyConfiguration(std::string(puttyLocationText->GetValue().utf8_str()))))
         ReportStartFailure();
 }
 
+bool ShellyardOptionDialog::AcceptLocation(wxTextCtrl* field, const wxString& fieldName, const char* program,
+                                           const wxString& programName)
+{
+    const wxString location = field->GetValue();
+    const std::string path(location.utf8_str());
+    wxString refusal;
+    switch (TerminalProcess::CheckLocation(path)) {
+    case TerminalProcess::Location::Startable:
+        break;
+    case TerminalProcess::Location::Empty:
+        refusal = wxString::Format(_("%s is empty: it was not saved."), fieldName);
+        break;
+    case TerminalProcess::Location::NotFound:
+        refusal = wxString::Format(_("%s \"%s\" was not saved: there is no such file."), fieldName, location);
+        break;
+    case TerminalProcess::Location::Folder:
+        refusal = wxString::Format(_("%s \"%s\" was not saved: it is a folder, not a program."), fieldName, location);
+        break;
+    case TerminalProcess::Location::NotExecutable:
+        refusal = wxString::Format(_("%s \"%s\" was not saved: the file is not executable."), fieldName, location);
+        break;
+    }
+    if (!refusal.empty()) {
+        wxMessageBox(refusal, "Shellyard", wxOK | wxICON_WARNING, this);
+        field->SetFocus();
+        field->SelectAll();
+        return false;
+    }
+    {
+        wxBusyCursor asking;  // the program is asked what it is, which takes a moment
+        if (TerminalProgramVersion::Of(path).name == program)
+            return true;
+    }
+    return wxMessageBox(wxString::Format(_("%s \"%s\" does not say that it is %s. Save it anyway?"), fieldName,
+                                         location, programName),
+                        "Shellyard", wxYES_NO | wxICON_QUESTION, this) == wxYES;
+}
+
+// Each location is saved, or refused with the settings file keeping its old value, on its own.
 void ShellyardOptionDialog::OnApply(wxCommandEvent& event)
 {
     AppConfig& config = AppConfig::Instance();
-    config.WritePuttyPath(puttyLocation);
-    config.WritePlinkPath(plinkLocation);
+    if (AcceptLocation(puttyLocationText, _("PuTTY Location"), "putty", "PuTTY"))
+        config.WritePuttyPath(puttyLocationText->GetValue());
+    if (AcceptLocation(plinkLocationText, _("PLink Location"), "plink", "PLink"))
+        config.WritePlinkPath(plinkLocationText->GetValue());
 }

@@ -1,17 +1,19 @@
 #pragma once
-// The options dialog: where PuTTY and PLink live. The two locations are kept in members that only
-// the setters and the browse buttons change; Apply writes them to the settings file through
-// AppConfig, and the configuration button starts PuTTY alone from the PuTTY location. Typing into
-// the location fields changes neither.
+// The options dialog: where PuTTY and PLink live. The two location fields are the locations: Apply
+// saves what they show (typed or browsed) to the settings file through AppConfig, refusing a
+// location that names no program that can start and asking before it saves one that does not say
+// it is PuTTY (or PLink); the configuration button starts PuTTY alone from the PuTTY field.
 #include "dialogs/OptionDialog.h"
 
 class ShellyardOptionDialog : public OptionDialog {
 public:
     explicit ShellyardOptionDialog(wxWindow* parent);
 
-    // Set the member and show the path in the matching field.
+    // Show the path in the matching field.
     void SetPuttyLocation(const wxString& path);
     void SetPlinkLocation(const wxString& path);
+    // Brings the page with the locations to the front (the dialog opens on "General").
+    void ShowPluginsPage();
 
 protected:
     void OnBrowsePutty(wxCommandEvent& event) override;
@@ -24,7 +26,8 @@ private:
 
     // Lets the user pick a file; true (and path set) when the chooser was confirmed.
     bool ChooseFile(const wxString& message, const wxString& filter, wxString& path);
-
-    wxString puttyLocation;
-    wxString plinkLocation;
+    // Whether the field's location may be saved: a refusal is told (the field keeps its text and
+    // gets the focus), a program that calls itself otherwise than program is saved on Yes.
+    bool AcceptLocation(wxTextCtrl* field, const wxString& fieldName, const char* program,
+                        const wxString& programName);
 };

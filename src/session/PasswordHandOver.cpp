@@ -2,6 +2,8 @@
 // the one notice for those that cannot.
 #include "session/PasswordHandOver.h"
 
+#include "session/TerminalProgramVersion.h"
+
 #include <map>
 #include <utility>
 
@@ -15,13 +17,7 @@ bool FirstNoticeFor(const std::string& location)
 
 bool PasswordHandOver::ReadsPasswordFile(const std::string& location)
 {
-    static std::map<std::string, bool> known;  // used from the GUI thread only
-    auto found = known.find(location);
-    if (found != known.end())
-        return found->second;
-    bool reads = AskReadsPasswordFile(location);
-    known[location] = reads;
-    return reads;
+    return TerminalProgramVersion::Of(location).AtLeast(0, 77);
 }
 
 std::unique_ptr<PasswordHandOver> PasswordHandOver::Take(TerminalArguments& arguments, std::string* notice)

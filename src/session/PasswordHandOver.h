@@ -29,15 +29,14 @@ public:
     // The program has been started (or failed to start): our copies go, so nothing stays open.
     void Started();
 
-    // Whether the program at location reads -pwfile; learnt once per location from its version.
+    // Whether the program at location reads -pwfile (PuTTY and PLink 0.77 and later).
     static bool ReadsPasswordFile(const std::string& location);
 
     struct Native;
 
 private:
     explicit PasswordHandOver(std::unique_ptr<Native> native);
-    // The platform's parts: asking a program for its release, and the pipe itself.
-    static bool AskReadsPasswordFile(const std::string& location);
+    // The platform's part: the pipe itself.
     static std::unique_ptr<PasswordHandOver> Open(TerminalArguments& arguments);
     std::unique_ptr<Native> native;
 };

@@ -1,40 +1,14 @@
 #include "session/PasswordHandOver.h"
 
-#include "session/ChildProcess.h"
-
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <fcntl.h>
-#include <regex>
 #include <unistd.h>
 
 namespace {
 // Descriptors below this stay clear of the ones a child is given (0, 1, 2 and 3).
 const int kFirstPrivateDescriptor = 10;
 }  // namespace
-
-// Learns the program's release from its --version (PuTTY needs a display for it, which the program
-// has; PLink needs none) within a few seconds at most.
-bool PasswordHandOver::AskReadsPasswordFile(const std::string& location)
-{
-    std::string error;
-    std::unique_ptr<ChildProcess> program = ChildProcess::Start({location, "--version"}, &error);
-    if (!program)
-        return false;
-    std::string output;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (!program->HasExited() && std::chrono::steady_clock::now() < deadline) {
-        program->Read(ChildProcess::Stream::Output, output);
-        program->WaitForOutput(std::chrono::milliseconds(20));
-    }
-    program->Read(ChildProcess::Stream::Output, output);
-    std::smatch release;
-    if (!std::regex_search(output, release, std::regex("Release ([0-9]+)\\.([0-9]+)")))
-        return false;
-    int major = std::stoi(release[1]), minor = std::stoi(release[2]);
-    return major > 0 || minor >= 77;
-}
 
 struct PasswordHandOver::Native {
     int readEnd = -1;

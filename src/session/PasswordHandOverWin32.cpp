@@ -1,8 +1,6 @@
 // Passwords on Windows: a named pipe with a random name that only this user may open (its access
 // list grants the owner alone, and remote clients are refused) holds the password line; once the
 // program runs, a short-lived thread waits for it to open the pipe, writes the line and closes it.
-// Whether a program reads -pwfile is learnt from its version resource, since PuTTY answers
-// --version with a message box on Windows.
 #include "session/PasswordHandOver.h"
 
 #include "session/WideTextWin32.h"
@@ -22,25 +20,6 @@ struct PasswordHandOver::Native {
         std::fill(line.begin(), line.end(), '\0');
     }
 };
-
-bool PasswordHandOver::AskReadsPasswordFile(const std::string& location)
-{
-    std::wstring path = WideText(location);
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    if (size == 0)
-        return false;
-    std::string data(size, '\0');
-    if (!GetFileVersionInfoW(path.c_str(), 0, size, &data[0]))
-        return false;
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(&data[0], L"\\", reinterpret_cast<void**>(&info), &length) || !info)
-        return false;
-    // PuTTY numbers its releases 0.NN: file version 0.NN.
-    DWORD major = HIWORD(info->dwFileVersionMS), minor = LOWORD(info->dwFileVersionMS);
-    return major > 0 || minor >= 77;
-}
 
 namespace {
 struct Serving {

@@ -160,29 +160,13 @@ struct EndOursAtExit {
     }
 } endOursAtExit;
 
-// Whether location names a program the system can start. Checking first gives the user an answer
-// now rather than after the fact.
-bool IsStartable(const std::string& location)
-{
-    if (location.empty())
-        return false;
-    wxString path = wxString::FromUTF8(location.c_str());
-    if (!path.Contains(wxFILE_SEP_PATH)) {
-        wxPathList searchPath;
-        searchPath.AddEnvList("PATH");
-        path = searchPath.FindAbsoluteValidPath(path);
-        if (path.empty())
-            return false;
-    }
-    return wxFileName::IsFileExecutable(path) && !wxFileName::DirExists(path);
-}
-
 // Starts the program: our standard streams (left alone rather than redirected into pipes that
 // nobody reads: a chatty program would stall once one is full), the X11 backend, the password
 // through a pipe. Returns its process id, 0 when it could not be started.
 long StartProgram(const TerminalArguments& arguments, bool ownSession)
 {
-    if (arguments.Items().empty() || !IsStartable(arguments.Items().front()))
+    if (arguments.Items().empty() ||
+        TerminalProcess::CheckLocation(arguments.Items().front()) != TerminalProcess::Location::Startable)
         return 0;
     TerminalArguments started = arguments;
     std::string notice;
@@ -209,6 +193,26 @@ long StartProgram(const TerminalArguments& arguments, bool ownSession)
 }
 
 }  // namespace
+
+// Checking first gives the user an answer now rather than after the fact.
+TerminalProcess::Location TerminalProcess::CheckLocation(const std::string& location)
+{
+    if (location.empty())
+        return Location::Empty;
+    wxString path = wxString::FromUTF8(location.c_str());
+    if (!path.Contains(wxFILE_SEP_PATH)) {
+        wxPathList searchPath;
+        searchPath.AddEnvList("PATH");
+        path = searchPath.FindAbsoluteValidPath(path);
+        if (path.empty())
+            return Location::NotFound;
+    }
+    if (wxFileName::DirExists(path))
+        return Location::Folder;
+    if (!wxFileName::FileExists(path))
+        return Location::NotFound;
+    return wxFileName::IsFileExecutable(path) ? Location::Startable : Location::NotExecutable;
+}
 
 TerminalProcess::TerminalProcess(long processId) : pid(processId), started(Clock::now()) {}
 

@@ -24,6 +24,11 @@ public:
     // reaches it; it is only reaped by us. False when it cannot be started.
     static bool StartUsersOwn(const TerminalArguments& arguments);
 
+    // Whether a location names a program the system can start (a name without a folder is looked up
+    // on PATH), and if not, why.
+    enum class Location { Startable, Empty, NotFound, Folder, NotExecutable };
+    static Location CheckLocation(const std::string& location);
+
     // A program still running is ended (see above).
     ~TerminalProcess();
     TerminalProcess(const TerminalProcess&) = delete;

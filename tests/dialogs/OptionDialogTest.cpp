@@ -1,7 +1,9 @@
 // The options dialog driven under Xvfb: its pages and texts, browsing through the file chooser,
-// what Apply writes to the settings file, and starting PuTTY alone from the configuration button.
+// what Apply writes to the settings file and what it refuses, starting PuTTY alone from the
+// configuration button, and the dialog as the main window opens it, after a failed start too.
 #include "support/FrameFixture.h"
 #include "support/GuiTest.h"
+#include "support/ShellCommand.h"
 
 #include "app/AppConfig.h"
 #include "dialogs/ShellyardOptionDialog.h"
@@ -43,8 +45,6 @@ struct OptionDialogProbe {
     static wxBitmapButton* PlinkBrowse(D* d) { return d->plinkBrowseButton; }
     static wxBitmapButton* ConfigButton(D* d) { return d->puttyConfigButton; }
     static wxButton* Apply(D* d) { return d->applyButton; }
-    static const wxString& PuttyLocation(D* d) { return d->puttyLocation; }
-    static const wxString& PlinkLocation(D* d) { return d->plinkLocation; }
 
     // Presses a button as a click does: through the event system, so the connections count too.
     static void Click(wxButton* button)
@@ -162,10 +162,18 @@ protected:
     // An executable shell script in the test's folder.
     std::string Script(const std::string& name, const std::string& body)
     {
-        std::string path = root + "/" + name;
+        return ScriptAt(root + "/" + name, body);
+    }
+    std::string ScriptAt(const std::string& path, const std::string& body)
+    {
         WriteFile(path, "#!/bin/sh\n" + body + "\n");
         chmod(path.c_str(), 0755);
         return path;
+    }
+    // A program that answers --version with this first line, as PuTTY and PLink do.
+    std::string Says(const std::string& path, const std::string& firstLine)
+    {
+        return ScriptAt(path, "[ \"$1\" = --version ] && echo '" + firstLine + "'\nexit 0");
     }
 
     ShellyardOptionDialog* dialog = nullptr;
@@ -254,61 +262,127 @@ struct Program {
     const char* filter;
     wxBitmapButton* (*browse)(ShellyardOptionDialog*);
     wxTextCtrl* (*field)(ShellyardOptionDialog*);
-    const wxString& (*location)(ShellyardOptionDialog*);
     const char* key;
+    const char* says;  // the first line of its --version
 };
 const Program kPrograms[] = {
     {"putty", "Choose a PuTTY file", "PuTTY files (putty)|putty", Inspect::PuttyBrowse, Inspect::PuttyText,
-     Inspect::PuttyLocation, "/SHELLYARD/PLUGIN/PUTTY"},
+     "/SHELLYARD/PLUGIN/PUTTY", "PuTTY: Release 0.78"},
     {"plink", "Choose a PLink file", "PuTTY files (plink)|plink", Inspect::PlinkBrowse, Inspect::PlinkText,
-     Inspect::PlinkLocation, "/SHELLYARD/PLUGIN/PLINK"},
+     "/SHELLYARD/PLUGIN/PLINK", "plink: Release 0.78"},
 };
 }  // namespace
 
 TEST_F(OptionDialogTest, BrowsingShowsExactlyTheChosenFileAndApplyWritesBothKeys)
 {
+    fs::create_directories(root + "/old");
+    const std::string oldPutty = Says(root + "/old/putty", kPrograms[0].says);
+    const std::string oldPlink = Says(root + "/old/plink", kPrograms[1].says);
     for (const Program& program : kPrograms) {
         SCOPED_TRACE(program.name);
-        dialog->SetPuttyLocation("/old/putty");
-        dialog->SetPlinkLocation("/old/plink");
+        dialog->SetPuttyLocation(oldPutty);
+        dialog->SetPlinkLocation(oldPlink);
         // A folder with blanks and shell characters must come through untouched.
         std::string folder = root + "/my tools $(x) 'q'";
         fs::create_directories(folder);
-        std::string chosen = folder + "/" + program.name;
-        WriteFile(chosen, "");
+        std::string chosen = Says(folder + "/" + program.name, program.says);
 
         ExpectChooser(program.message, program.filter, chosen, wxID_OK);
         Inspect::Click(program.browse(dialog));
         ModalScript::Get().Verify();
         EXPECT_EQ(program.field(dialog)->GetValue().ToStdString(), chosen);
-        EXPECT_EQ(program.location(dialog).ToStdString(), chosen);
 
         Inspect::Click(Inspect::Apply(dialog));
         for (const Program& other : kPrograms) {
-            std::string expected = &other == &program ? chosen : std::string("/old/") + other.name;
+            std::string expected = &other == &program ? chosen : root + "/old/" + other.name;
             EXPECT_EQ(ReadKey(other.key).ToStdString(), expected) << other.key;
         }
     }
 }
 
-TEST_F(OptionDialogTest, ApplySavesTheHeldLocationsNotHandEditsAndMayBePressedAgain)
+// Apply saves what each field shows, typed or not. A location that names no program that can start
+// is refused with a message, its key left as it was and its text kept for correcting; one that
+// runs but does not call itself PuTTY (or PLink) is saved only when the user says so.
+TEST_F(OptionDialogTest, ApplySavesWhatTheFieldsShowAndRefusesWhatCannotRun)
 {
-    dialog->SetPuttyLocation("/usr/bin/putty");
-    dialog->SetPlinkLocation("");
-    Inspect::PuttyText(dialog)->SetValue("/typed/by/hand/putty");
-    Inspect::PlinkText(dialog)->SetValue("/typed/by/hand/plink");
-    Inspect::Click(Inspect::Apply(dialog));
-    EXPECT_EQ(ReadKey("/SHELLYARD/PLUGIN/PUTTY"), "/usr/bin/putty");
-    // Apply does no checking: an empty location is written as it is.
-    EXPECT_EQ(ReadKey("/SHELLYARD/PLUGIN/PLINK"), "");
-    EXPECT_EQ(Inspect::PuttyText(dialog)->GetValue(), "/typed/by/hand/putty");
+    fs::create_directories(programDir);
+    const std::string settings = "[SHELLYARD]\nLANGUAGE=eng\n[SHELLYARD/PLUGIN]\nPUTTY=/before\nPLINK=/before\n";
+    const std::string folder = root + "/a folder";
+    fs::create_directories(folder);
+    const std::string notExecutable = root + "/not-executable";
+    WriteFile(notExecutable, "#!/bin/sh\n");
+    const std::string putty = Says(root + "/putty", kPrograms[0].says);
+    const std::string plink = Says(root + "/plink", kPrograms[1].says);
+    const std::string pterm = Says(root + "/pterm", "pterm: Release 0.78");
+    const std::string silent = Script("silent", "exit 0");
 
-    // A second press writes again (a file changed by someone else in between is overwritten).
-    WriteFile(SettingsPath(), "[SHELLYARD]\nLANGUAGE=eng\n[SHELLYARD/PLUGIN]\nPUTTY=/elsewhere\nPLINK=/elsewhere\n");
+    struct Case {
+        const char* what;
+        std::string typed;
+        std::string message;  // empty: saved without a word
+        int answer;           // to a question
+        bool saved;
+    } cases[] = {
+        {"PuTTY typed by hand", putty, "", 0, true},
+        {"a name looked up on PATH", "sh", "PuTTY Location \"sh\" does not say that it is PuTTY. Save it anyway?",
+         wxID_NO, false},
+        {"empty", "", "PuTTY Location is empty: it was not saved.", wxID_OK, false},
+        {"missing", root + "/no/putty", "PuTTY Location \"" + root + "/no/putty\" was not saved: there is no such file.",
+         wxID_OK, false},
+        {"missing on PATH", "no-such-putty-program",
+         "PuTTY Location \"no-such-putty-program\" was not saved: there is no such file.", wxID_OK, false},
+        {"folder", folder, "PuTTY Location \"" + folder + "\" was not saved: it is a folder, not a program.", wxID_OK,
+         false},
+        {"not executable", notExecutable,
+         "PuTTY Location \"" + notExecutable + "\" was not saved: the file is not executable.", wxID_OK, false},
+        {"another PuTTY program, kept", pterm,
+         "PuTTY Location \"" + pterm + "\" does not say that it is PuTTY. Save it anyway?", wxID_YES, true},
+        {"PLink in PuTTY's place, not kept", plink,
+         "PuTTY Location \"" + plink + "\" does not say that it is PuTTY. Save it anyway?", wxID_NO, false},
+        {"a program that says nothing, kept", silent,
+         "PuTTY Location \"" + silent + "\" does not say that it is PuTTY. Save it anyway?", wxID_YES, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFile(SettingsPath(), settings);
+        dialog->SetPuttyLocation("/set/before");
+        dialog->SetPlinkLocation("/set/before");
+        Inspect::PuttyText(dialog)->SetValue(wxString::FromUTF8(c.typed.c_str()));
+        Inspect::PlinkText(dialog)->SetValue(wxString::FromUTF8(plink.c_str()));
+        if (!c.message.empty()) {
+            const bool question = c.answer != wxID_OK;
+            ModalScript::Get().ExpectMessage(wxString::FromUTF8(c.message.c_str()), "Shellyard",
+                                             question ? wxYES_NO | wxICON_QUESTION : wxOK | wxICON_WARNING, c.answer);
+        }
+        Inspect::Click(Inspect::Apply(dialog));
+        ModalScript::Get().Verify();
+        EXPECT_EQ(ReadKey("/SHELLYARD/PLUGIN/PUTTY").ToStdString(), c.saved ? c.typed : "/before");
+        // The other field is saved on its own, and the rest of the file stays.
+        EXPECT_EQ(ReadKey("/SHELLYARD/PLUGIN/PLINK").ToStdString(), plink);
+        EXPECT_EQ(ReadKey("/SHELLYARD/LANGUAGE"), "eng");
+        EXPECT_EQ(Inspect::PuttyText(dialog)->GetValue().ToStdString(), c.typed);
+    }
+
+    // The PLink field is checked as PLink, named as its own; both refused leaves the file as it was.
+    WriteFile(SettingsPath(), settings);
+    Inspect::PuttyText(dialog)->SetValue("");
+    Inspect::PlinkText(dialog)->SetValue(wxString::FromUTF8(putty.c_str()));
+    ModalScript::Get().ExpectMessage("PuTTY Location is empty: it was not saved.", "Shellyard",
+                                     wxOK | wxICON_WARNING, wxID_OK);
+    ModalScript::Get().ExpectMessage(
+        wxString::FromUTF8(("PLink Location \"" + putty + "\" does not say that it is PLink. Save it anyway?").c_str()),
+        "Shellyard", wxYES_NO | wxICON_QUESTION, wxID_NO);
     Inspect::Click(Inspect::Apply(dialog));
-    EXPECT_EQ(ReadKey("/SHELLYARD/PLUGIN/PUTTY"), "/usr/bin/putty");
-    EXPECT_EQ(ReadKey("/SHELLYARD/PLUGIN/PLINK"), "");
-    EXPECT_EQ(ReadKey("/SHELLYARD/LANGUAGE"), "eng");
+    ModalScript::Get().Verify();
+    EXPECT_EQ(ReadFile(SettingsPath()), settings);
+
+    // A program replaced at the same location is asked anew.
+    Says(pterm, kPrograms[0].says);
+    Inspect::PuttyText(dialog)->SetValue(wxString::FromUTF8(pterm.c_str()));
+    Inspect::PlinkText(dialog)->SetValue(wxString::FromUTF8(plink.c_str()));
+    Inspect::Click(Inspect::Apply(dialog));
+    ModalScript::Get().Verify();
+    EXPECT_EQ(ReadKey("/SHELLYARD/PLUGIN/PUTTY").ToStdString(), pterm);
 }
 
 TEST_F(OptionDialogTest, BrowsingWithoutApplyOrCancellingTheChooserChangesNothing)
@@ -325,14 +399,13 @@ TEST_F(OptionDialogTest, BrowsingWithoutApplyOrCancellingTheChooserChangesNothin
         Inspect::Click(program.browse(dialog));
         ModalScript::Get().Verify();
         EXPECT_EQ(program.field(dialog)->GetValue(), wxString("/old/") + program.name);
-        EXPECT_EQ(program.location(dialog), wxString("/old/") + program.name);
 
         std::string chosen = root + "/" + program.name;
         WriteFile(chosen, "");
         ExpectChooser(program.message, program.filter, chosen, wxID_OK);
         Inspect::Click(program.browse(dialog));
         ModalScript::Get().Verify();
-        EXPECT_EQ(program.location(dialog).ToStdString(), chosen);
+        EXPECT_EQ(program.field(dialog)->GetValue().ToStdString(), chosen);
     }
     dialog->Destroy();
     dialog = nullptr;
@@ -363,13 +436,13 @@ TEST_F(OptionDialogTest, ConfigurationButtonReportsALocationThatCannotStart)
         Inspect::Click(Inspect::ConfigButton(dialog));
         ModalScript::Get().Verify();
         // The dialog stays open and keeps its locations.
-        EXPECT_EQ(Inspect::PuttyLocation(dialog), c.location);
+        EXPECT_EQ(Inspect::PuttyText(dialog)->GetValue().ToStdString(), c.location);
     }
 }
 
-TEST_F(OptionDialogTest, ConfigurationButtonStartsTheHeldLocationAloneAndReapsIt)
+TEST_F(OptionDialogTest, ConfigurationButtonStartsTheFieldsLocationAloneAndReapsIt)
 {
-    // The held location, not the field, is started: with no arguments, the full environment and
+    // The location the field shows, typed, is started: with no arguments, the full environment and
     // the X11 backend; blanks and shell characters in the path are harmless.
     fs::create_directories(root + "/tools $(x)");
     std::string marker = root + "/marker";
@@ -379,8 +452,8 @@ TEST_F(OptionDialogTest, ConfigurationButtonStartsTheHeldLocationAloneAndReapsIt
     chmod(location.c_str(), 0755);
     setenv("SHELLYARD_TEST_MARK", "inherited", 1);
     setenv("GDK_BACKEND", "wayland", 1);
-    dialog->SetPuttyLocation(location);
-    Inspect::PuttyText(dialog)->SetValue("/bin/false");
+    dialog->SetPuttyLocation("/bin/false");
+    Inspect::PuttyText(dialog)->SetValue(wxString::FromUTF8(location.c_str()));
 
     size_t running = TerminalProcess::RunningCount();
     Inspect::Click(Inspect::ConfigButton(dialog));
@@ -411,6 +484,8 @@ TEST_F(OptionDialogTest, ConfigurationButtonOpensPuttysConfigurationWindow)
         GTEST_SKIP() << "PuTTY is not installed";
     std::string puttyDir = root + "/putty-settings";
     fs::create_directories(puttyDir);
+    // PuTTY's settings of the test server's run (its known host keys) come back afterwards.
+    const std::string serverPuttyDir = Env("PUTTYDIR");
     setenv("PUTTYDIR", puttyDir.c_str(), 1);
     dialog->SetPuttyLocation("/usr/bin/putty");
     dialog->Show();
@@ -428,7 +503,10 @@ TEST_F(OptionDialogTest, ConfigurationButtonOpensPuttysConfigurationWindow)
             return !windows.empty();
         },
         std::chrono::seconds(10));
-    unsetenv("PUTTYDIR");
+    if (serverPuttyDir.empty())
+        unsetenv("PUTTYDIR");
+    else
+        setenv("PUTTYDIR", serverPuttyDir.c_str(), 1);
     EXPECT_TRUE(shown) << "no PuTTY configuration window appeared";
     if (!windows.empty()) {
         std::string window = windows.substr(0, windows.find('\n'));
@@ -439,8 +517,22 @@ TEST_F(OptionDialogTest, ConfigurationButtonOpensPuttysConfigurationWindow)
     EXPECT_TRUE(WaitFor([&] { return ProcessGone(pid); }));
 }
 
-// The frame's Tool > Options opens the dialog with the frame's current locations.
-class OptionsFromFrameTest : public FrameFixture {};
+// The frame opens the dialog with its current locations: from Tool > Options, and after a failed
+// start.
+class OptionsFromFrameTest : public FrameFixture {
+protected:
+    void TearDown() override
+    {
+        DestroyFrame();
+        FrameFixture::TearDown();
+    }
+    wxString ReadKey(const char* key)
+    {
+        wxFileConfig config(wxEmptyString, wxEmptyString, programDir + "/shellyard.ini", wxEmptyString,
+                            wxCONFIG_USE_RELATIVE_PATH);
+        return config.Read(key, "<absent>");
+    }
+};
 
 TEST_F(OptionsFromFrameTest, ToolOptionsOpensTheDialogWithTheFramesLocations)
 {
@@ -456,13 +548,57 @@ TEST_F(OptionsFromFrameTest, ToolOptionsOpensTheDialogWithTheFramesLocations)
     ModalScript::Get().ExpectDialog<ShellyardOptionDialog>("options dialog", [&](ShellyardOptionDialog* d) {
         EXPECT_EQ(d->GetTitle(), "Shellyard Options");
         EXPECT_EQ(d->GetParent(), frame.get());
-        EXPECT_EQ(Inspect::PuttyLocation(d), FrameProbe::PuttyPath(frame));
-        EXPECT_EQ(Inspect::PlinkLocation(d), FrameProbe::PlinkPath(frame));
         EXPECT_EQ(Inspect::PuttyText(d)->GetValue(), "/opt/my putty/putty");
         EXPECT_EQ(Inspect::PlinkText(d)->GetValue(), "/opt/plink");
+        EXPECT_EQ(Inspect::Notebook(d)->GetSelection(), 0);
         checked = true;
         return wxID_CANCEL;
     });
     FrameProbe::Command(frame, FrameProbe::OptionsId(frame));
     EXPECT_TRUE(checked);
+}
+
+// As a new user meets it: PuTTY is not where the settings file says. The failed start opens the
+// options on the page with the locations; a wrong location typed there is refused, the right one is
+// saved, and the site then connects and logs in.
+TEST_F(OptionsFromFrameTest, AfterAFailedStartTheTypedLocationIsCheckedSavedAndUsed)
+{
+    const std::string port = Env("SHELLYARD_TEST_SSH_PORT"), user = Env("SHELLYARD_TEST_SSH_USER");
+    if (port.empty())
+        GTEST_SKIP() << "needs the test SSH server: run through tests/support/with-sshd.sh";
+    CreateDatabase({{Env("SHELLYARD_TEST_SSH_PASSWORD"), user, "ssh", "127.0.0.1", "server", port}});
+    const std::string missing = root + "/no such folder/putty";
+    WriteFile(programDir + "/shellyard.ini",
+              "[SHELLYARD]\nLANGUAGE=eng\n[SHELLYARD/PLUGIN]\nPUTTY=" + missing + "\nPLINK=/usr/bin/plink\n");
+    CreateFrame();
+    FrameProbe::SetCurrentSite(frame, {"server", "127.0.0.1", "ssh", "", "", wxString(port)});
+
+    ModalScript::Get().ExpectMessage(kFailure, "Shellyard", wxOK | wxICON_INFORMATION, wxID_OK);
+    ModalScript::Get().ExpectDialog<ShellyardOptionDialog>("options dialog", [&](ShellyardOptionDialog* d) {
+        EXPECT_EQ(Inspect::Notebook(d)->GetCurrentPage(), Inspect::PluginsPage(d));
+        EXPECT_EQ(Inspect::PuttyText(d)->GetValue().ToStdString(), missing);
+        Inspect::PuttyText(d)->SetValue("/usr/bin");
+        ModalScript::Get().ExpectMessage("PuTTY Location \"/usr/bin\" was not saved: it is a folder, not a program.",
+                                         "Shellyard", wxOK | wxICON_WARNING, wxID_OK);
+        Inspect::Click(Inspect::Apply(d));
+        EXPECT_EQ(ReadKey("/SHELLYARD/PLUGIN/PUTTY").ToStdString(), missing);
+        EXPECT_EQ(Inspect::PuttyText(d)->GetValue(), "/usr/bin");
+        EXPECT_EQ(d->FindFocus(), Inspect::PuttyText(d));
+
+        Inspect::PuttyText(d)->SetValue("/usr/bin/putty");
+        Inspect::Click(Inspect::Apply(d));
+        EXPECT_EQ(ReadKey("/SHELLYARD/PLUGIN/PUTTY"), "/usr/bin/putty");
+        EXPECT_EQ(ReadKey("/SHELLYARD/PLUGIN/PLINK"), "/usr/bin/plink");
+        return wxID_CANCEL;
+    });
+    frame->ConnectSite();
+    ASSERT_TRUE(ConnectionsDone());
+    ModalScript::Get().Verify();
+    EXPECT_EQ(FrameProbe::PuttyPath(frame), "/usr/bin/putty");
+
+    frame->ConnectSite();
+    ASSERT_TRUE(ConnectionsDone());
+    EXPECT_EQ(FrameProbe::Notebook(frame)->GetPageCount(), 1u);
+    EXPECT_TRUE(WaitFor([&] { return LoginShellsOf(user) == 1; }, std::chrono::seconds(15)))
+        << "the site did not log in; the log:\n" << ReadFile(workDir + "/Shellyard.txt");
 }

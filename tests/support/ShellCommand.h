@@ -26,6 +26,12 @@ inline std::string Shell(const std::string& command)
     return output;
 }
 
+// Login shells a test account runs on the SSH server: one per logged-in terminal.
+inline int LoginShellsOf(const std::string& user)
+{
+    return std::atoi(Shell("pgrep -c -x -u '" + user + "' bash").c_str());
+}
+
 // The local port of the SSH connection a PuTTY process holds, as the server sees it in
 // SSH_CLIENT ("127.0.0.1 <port> <server port>").
 inline std::string ClientPortOf(long pid)
