@@ -5,7 +5,6 @@ include(GNUInstallDirs)
 
 set(SHELLYARD_PACKAGING ${PROJECT_SOURCE_DIR}/packaging)
 set(SHELLYARD_PACKAGING_OUT ${PROJECT_BINARY_DIR}/packaging)
-set(SHELLYARD_MAINTAINER "The Shellyard developers <developers@shellyard.org>")
 set(SHELLYARD_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/shellyard)
 
 # Dates in the changelog, manual page and metainfo: SOURCE_DATE_EPOCH when the caller sets it, else
@@ -37,6 +36,16 @@ endforeach()
 string(STRIP "${SHELLYARD_PICTURE_LINES}" SHELLYARD_PICTURE_LINES)
 set(SHELLYARD_PICTURE_LINES " ${SHELLYARD_PICTURE_LINES}")
 
+# The home page (cmake/ShellyardAddresses.cmake) where the build names one; without, none is claimed.
+if(SHELLYARD_HOMEPAGE STREQUAL "")
+  set(SHELLYARD_COPYRIGHT_SOURCE "")
+  set(SHELLYARD_METAINFO_HOMEPAGE "")
+else()
+  set(SHELLYARD_COPYRIGHT_SOURCE "\nSource: ${SHELLYARD_HOMEPAGE}")
+  set(SHELLYARD_METAINFO_HOMEPAGE "\n  <url type=\"homepage\">${SHELLYARD_HOMEPAGE}</url>")
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${SHELLYARD_HOMEPAGE}")
+endif()
+
 configure_file(${SHELLYARD_PACKAGING}/copyright.in ${SHELLYARD_PACKAGING_OUT}/copyright @ONLY)
 configure_file(${SHELLYARD_PACKAGING}/shellyard.metainfo.xml.in
                ${SHELLYARD_PACKAGING_OUT}/org.shellyard.Shellyard.metainfo.xml @ONLY)
@@ -63,8 +72,9 @@ endforeach()
 install(FILES ${SHELLYARD_PACKAGING_OUT}/org.shellyard.Shellyard.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${SHELLYARD_PACKAGING_OUT}/shellyard.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The README is what Upgrade and Donation open without a home page: it says how to update.
 install(FILES ${SHELLYARD_PACKAGING_OUT}/copyright ${SHELLYARD_PACKAGING_OUT}/changelog.gz
-        DESTINATION ${SHELLYARD_DOCDIR})
+        ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${SHELLYARD_DOCDIR})
 
 # The Debian package.
 set(CPACK_GENERATOR DEB)
@@ -82,12 +92,11 @@ draws live CPU and free-memory charts of a host through PLink.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://shellyard.org/")
 # The shared libraries the program links (wxWidgets, GTK, SQLite, Xlib, XTest, ...) as dpkg-shlibdeps
 # finds them, plus the programs it drives and the charts' fonts, which no library check can see.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "putty, putty-tools, fonts-liberation")
-# The web-page tools and About links open the default browser through xdg-open.
+# The web-page tools and About links open the default browser (or the README) through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})

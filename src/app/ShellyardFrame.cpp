@@ -1,6 +1,7 @@
 #include "app/ShellyardFrame.h"
 
 #include "app/AppConfig.h"
+#include "app/ProjectAddress.h"
 #include "dialogs/ShellyardAboutDialog.h"
 #include "dialogs/ShellyardOptionDialog.h"
 #include "resources/Pictures.h"
@@ -22,8 +23,6 @@
 #include <signal.h>
 #include <unistd.h>
 #endif
-
-const char* const kShellyardHomePage = "https://shellyard.org/";
 
 short ShellyardFrame::sitesListShown = 1;
 short ShellyardFrame::panesShown = 1;
@@ -322,5 +321,5 @@ void ShellyardFrame::OnToolbarCommand(wxCommandEvent& event)
 
 void ShellyardFrame::OpenWebPage()
 {
-    wxLaunchDefaultBrowser(kShellyardHomePage);
+    wxLaunchDefaultBrowser(ProjectAddress::Target());
 }

@@ -41,9 +41,6 @@ enum {
     ID_SITES_DELETE_ALL = 4503,
 };
 
-// The program's home page, opened by the Upgrade and Donation tools.
-extern const char* const kShellyardHomePage;
-
 class ShellyardFrame : public GUIFrame {
 public:
     explicit ShellyardFrame(wxFrame* frame);

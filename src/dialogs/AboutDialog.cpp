@@ -1,5 +1,7 @@
 #include "dialogs/AboutDialog.h"
 
+#include "app/ProjectAddress.h"
+
 #include <wx/sizer.h>
 
 AboutDialog::AboutDialog(wxWindow* parent, wxWindowID id, const wxString& title, const wxPoint& pos,
@@ -30,13 +32,13 @@ AboutDialog::AboutDialog(wxWindow* parent, wxWindowID id, const wxString& title,
     versionLabel = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0);
     versionLabel->Wrap(-1);
     texts->Add(versionLabel, 0, wxALL, 5);
-    weiboLink = new wxHyperlinkCtrl(this, wxID_ANY, _("follow us on Sina Weibo"), "https://weibo.com/shellyard",
+    weiboLink = new wxHyperlinkCtrl(this, wxID_ANY, _("follow us on Sina Weibo"), ProjectAddress::Target(),
                                     wxDefaultPosition, wxDefaultSize, wxHL_DEFAULT_STYLE);
     texts->Add(weiboLink, 0, wxALL, 5);
-    twitterLink = new wxHyperlinkCtrl(this, wxID_ANY, _("follow us on Twitter"), "https://twitter.com/shellyard",
+    twitterLink = new wxHyperlinkCtrl(this, wxID_ANY, _("follow us on Twitter"), ProjectAddress::Target(),
                                       wxDefaultPosition, wxDefaultSize, wxHL_DEFAULT_STYLE);
     texts->Add(twitterLink, 0, wxALL, 5);
-    homeLink = new wxHyperlinkCtrl(this, wxID_ANY, "https://shellyard.org/", "https://shellyard.org/",
+    homeLink = new wxHyperlinkCtrl(this, wxID_ANY, ProjectAddress::Shown(), ProjectAddress::Target(),
                                    wxDefaultPosition, wxDefaultSize, wxHL_DEFAULT_STYLE);
     texts->Add(homeLink, 0, wxALL, 5);
     right->Add(texts, 0, wxEXPAND, 5);

@@ -1,5 +1,7 @@
 #include "dialogs/ShellyardAboutDialog.h"
 
+#include "app/ProjectAddress.h"
+
 #include "resources/EmbeddedPictures.h"
 #include "resources/Pictures.h"
 
@@ -24,8 +26,9 @@ wxString ShellyardAboutDialog::VersionText()
 {
     return wxString::Format(wxGetTranslation("Version: %s %d.%d Build %d\nOn [%s-%s-%s %s]\n\n"
                                              "Author: the Shellyard developers\n"
-                                             "Contact: https://shellyard.org/"),
-                            "Beta", SHELLYARD_VERSION_MAJOR, SHELLYARD_VERSION_MINOR, SHELLYARD_VERSION_BUILD, "2012", "03", "29", "15:18:09");
+                                             "Contact: %s"),
+                            "Beta", SHELLYARD_VERSION_MAJOR, SHELLYARD_VERSION_MINOR, SHELLYARD_VERSION_BUILD, "2012",
+                            "03", "29", "15:18:09", ProjectAddress::Shown());
 }
 
 ShellyardAboutDialog::ShellyardAboutDialog(wxWindow* parent) : AboutDialog(parent)

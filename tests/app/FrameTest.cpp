@@ -1,5 +1,5 @@
 // The main window as a user meets it: menus, toolbar, panes, quitting, full screen, the sites-list
-// toggle, the web-page tools and the About box. Real frame under Xvfb; dialogs answered by script.
+// toggle and the About box. Real frame under Xvfb; dialogs answered by script.
 #include "support/FrameFixture.h"
 
 #include "app/AppConfig.h"
@@ -8,8 +8,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sys/stat.h>
 #include <wx/fileconf.h>
 #include <wx/log.h>
 #include <wx/menu.h>
@@ -30,16 +28,6 @@ protected:
     {
         ModalScript::Get().ExpectMessage("Are you sure you want to close all loggin sites and quite?", "Shellyard",
                                          wxYES_NO, answer);
-    }
-    // Points the default browser at a script that appends each address it gets to a file.
-    std::string RecordBrowser()
-    {
-        std::string script = root + "/browser.sh";
-        std::string urls = root + "/urls.txt";
-        std::ofstream(script) << "#!/bin/sh\necho \"$1\" >> '" << urls << "'\n";
-        chmod(script.c_str(), 0755);
-        setenv("BROWSER", script.c_str(), 1);
-        return urls;
     }
 };
 
@@ -269,23 +257,6 @@ TEST_F(FrameTest, ToolbarCommandsWithoutAToolAnswerAsDispatched)
         ModalScript::Get().Verify();
     }
     EXPECT_TRUE(frame);
-}
-
-TEST_F(FrameTest, UpgradeAndDonationOpenTheSameWebPage)
-{
-    std::string urls = RecordBrowser();
-    CreateFrame();
-    FrameProbe::Command(frame, 286);
-    ASSERT_TRUE(WaitFor([&] { return ReadFile(urls).find('\n') != std::string::npos; }));
-    FrameProbe::Command(frame, 287);
-    ASSERT_TRUE(WaitFor([&] {
-        std::string text = ReadFile(urls);
-        return std::count(text.begin(), text.end(), '\n') == 2;
-    }));
-    std::string text = ReadFile(urls);
-    std::string expected = std::string(kShellyardHomePage) + "\n";
-    EXPECT_EQ(text, expected + expected);
-    unsetenv("BROWSER");
 }
 
 TEST_F(FrameTest, FirstStartWritesTheTerminalProgramLocations)

@@ -5,7 +5,9 @@
 # The package's file list, its dependencies (declared, complete for the program's libraries and
 # present here), lintian, appstreamcli and desktop-file-validate; then it is installed into a scratch
 # root with dpkg, the installed program is started on a private Xvfb until its main window shows,
-# and purging the package must leave nothing of it behind but keep the user's own files.
+# and purging the package must leave nothing of it behind but keep the user's own files. Built as
+# by default, without a home page and with the placeholder maintainer; then the same build is given
+# a home page and a maintainer, and the package must name those (an http:// home page is refused).
 set -euo pipefail
 src=$(cd "$(dirname "$0")/../.." && pwd)
 
@@ -60,25 +62,85 @@ quiet() {
     "$@" >"$log" 2>&1 || { tail -n 40 "$log" >&2; echo "package: FAILED: $*" >&2; exit 1; }
 }
 
-# Build with Debian's hardening flags, as a Debian package build would.
+# Build with Debian's hardening flags, as a Debian package build would; the arguments go to the
+# configure step. A second build of the same tree only compiles what its new settings change.
 start=$(date +%s)
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-quiet cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DSHELLYARD_TESTS=OFF -DSHELLYARD_BENCH=OFF \
-    "-DCMAKE_CXX_FLAGS=$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
-    "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)"
-quiet cmake --build "$build" -j2
-rm -f "$build"/shellyard_*.deb
-(cd "$build" && quiet cpack -G DEB)
 deb=$build/shellyard_${version}_${arch}.deb
-[ -f "$deb" ] || { ls "$build"/*.deb >&2 || true; echo "package: FAILED: no $deb" >&2; exit 1; }
-echo "package: built $(basename "$deb") in $(( $(date +%s) - start )) s"
+build_package() {
+    quiet cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+        -DSHELLYARD_TESTS=OFF -DSHELLYARD_BENCH=OFF "$@" \
+        "-DCMAKE_CXX_FLAGS=$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
+        "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)"
+    quiet cmake --build "$build" -j2
+    rm -f "$build"/shellyard_*.deb
+    (cd "$build" && quiet cpack -G DEB)
+    [ -f "$deb" ] || { ls "$build"/*.deb >&2 || true; echo "package: FAILED: no $deb" >&2; exit 1; }
+}
+
+# Debian's and the desktop's own checkers, on the package and its files unpacked in $2.
+check_package() {
+    lintian --fail-on error,warning "$1" >"$work/lintian.log" 2>&1 && pass "lintian" ||
+        { cat "$work/lintian.log" >&2; fail "lintian"; }
+    appstreamcli validate --no-net "$2/usr/share/metainfo/org.shellyard.Shellyard.metainfo.xml" \
+        >"$work/appstream.log" 2>&1 && pass "appstreamcli validate" ||
+        { cat "$work/appstream.log" >&2; fail "appstreamcli validate"; }
+    desktop-file-validate "$2/usr/share/applications/shellyard.desktop" >"$work/desktop.log" 2>&1 &&
+        [ ! -s "$work/desktop.log" ] && pass "desktop-file-validate" ||
+        { cat "$work/desktop.log" >&2; fail "desktop-file-validate"; }
+}
+# Where the package sends users: Homepage, metainfo and copyright name the home page ($3) or, when
+# it is empty, nothing; maintainer and copyright contact are $4; the program holds no other address
+# of its own.
+check_addresses() {
+    local deb=$1 x=$2 homepage=$3 maintainer=$4 bad=""
+    [ "$(dpkg-deb -f "$deb" Homepage)" = "$homepage" ] || bad+=" Homepage($(dpkg-deb -f "$deb" Homepage))"
+    [ "$(dpkg-deb -f "$deb" Maintainer)" = "$maintainer" ] || bad+=" Maintainer($(dpkg-deb -f "$deb" Maintainer))"
+    grep -qxF "Upstream-Contact: $maintainer" "$x/usr/share/doc/shellyard/copyright" || bad+=" Upstream-Contact"
+    zcat "$x/usr/share/doc/shellyard/changelog.gz" | grep -qF -- "-- $maintainer  " || bad+=" changelog"
+    local metainfo=$x/usr/share/metainfo/org.shellyard.Shellyard.metainfo.xml
+    if [ -n "$homepage" ]; then
+        grep -qxF "Source: $homepage" "$x/usr/share/doc/shellyard/copyright" || bad+=" Source"
+        grep -qF "<url type=\"homepage\">$homepage</url>" "$metainfo" || bad+=" metainfo"
+        grep -qaF "$homepage" "$x/usr/bin/shellyard" || bad+=" program"
+    else
+        ! grep -q "^Source:" "$x/usr/share/doc/shellyard/copyright" || bad+=" Source"
+        ! grep -q "<url" "$metainfo" || bad+=" metainfo"
+    fi
+    local others
+    others=$(grep -aoE 'https?://[A-Za-z0-9.-]+' "$x/usr/bin/shellyard" | sort -u |
+             grep -vxF -e "$(grep -oE '^https://[A-Za-z0-9.-]+' <<<"$homepage")" \
+                 -e https://www.chiark.greenend.org.uk || true)
+    [ -z "$others" ] || bad+=" addresses in the program: $(echo $others)"
+    [ -z "$bad" ] && pass "addresses: homepage '${homepage:-none}', maintainer $maintainer" ||
+        fail "addresses differ:$bad"
+}
+# Given a home page and a maintainer, the package names them. A home page that is not https is
+# refused when configuring, with a message that says so.
+homepage=https://shellyard.example/sy/ maintainer="Jane Doe <jane@shellyard.example>"
+echo "package: built with home page $homepage and maintainer $maintainer:"
+build_package "-DSHELLYARD_HOMEPAGE=$homepage" "-DSHELLYARD_MAINTAINER=$maintainer"
+dpkg-deb -x "$deb" "$work/y"
+check_package "$deb" "$work/y"
+check_addresses "$deb" "$work/y" "$homepage" "$maintainer"
+if cmake -S "$src" -B "$build" -DSHELLYARD_HOMEPAGE=http://shellyard.example/ >"$work/refused.log" 2>&1; then
+    fail "an http:// home page was accepted"
+elif grep -q "SHELLYARD_HOMEPAGE must be an https:// address" "$work/refused.log"; then
+    pass "an http:// home page is refused"
+else
+    cat "$work/refused.log" >&2; fail "an http:// home page was refused without saying why"
+fi
+
+# As by default (last, so that the package left in the build folder is this one): no home page and
+# the placeholder maintainer, an address under .invalid that no mail reaches.
+build_package -DSHELLYARD_HOMEPAGE= -USHELLYARD_MAINTAINER
+echo "package: built $(basename "$deb") as by default (both builds in $(( $(date +%s) - start )) s):"
 
 # Exactly these files, nothing else.
 expected=$(printf '%s\n' usr/bin/shellyard usr/share/applications/shellyard.desktop \
     usr/share/icons/hicolor/{16x16,32x32,48x48,256x256}/apps/shellyard.png \
     usr/share/metainfo/org.shellyard.Shellyard.metainfo.xml usr/share/man/man1/shellyard.1.gz \
-    usr/share/doc/shellyard/copyright usr/share/doc/shellyard/changelog.gz | sort)
+    usr/share/doc/shellyard/copyright usr/share/doc/shellyard/changelog.gz usr/share/doc/shellyard/README.md | sort)
 actual=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./||' | sort)
 if [ "$expected" = "$actual" ]; then pass "file list"; else
     fail "file list differs (- expected, + in the package):"; diff <(echo "$expected") <(echo "$actual") >&2 || true
@@ -104,15 +166,8 @@ done < <(readelf -d "$work/x/usr/bin/shellyard" | sed -n 's/.*(NEEDED).*\[\(.*\)
 dpkg-checkbuilddeps -d "$depends" /dev/null && pass "dependencies installed here" ||
     fail "dependencies not installed here"
 
-# Debian's and the desktop's own checkers.
-lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 && pass "lintian" ||
-    { cat "$work/lintian.log" >&2; fail "lintian"; }
-appstreamcli validate --no-net "$work/x/usr/share/metainfo/org.shellyard.Shellyard.metainfo.xml" \
-    >"$work/appstream.log" 2>&1 && pass "appstreamcli validate" ||
-    { cat "$work/appstream.log" >&2; fail "appstreamcli validate"; }
-desktop-file-validate "$work/x/usr/share/applications/shellyard.desktop" >"$work/desktop.log" 2>&1 &&
-    [ ! -s "$work/desktop.log" ] && pass "desktop-file-validate" ||
-    { cat "$work/desktop.log" >&2; fail "desktop-file-validate"; }
+check_package "$deb" "$work/x"
+check_addresses "$deb" "$work/x" "" "The Shellyard developers <maintainer@shellyard.invalid>"
 
 # Each icon has the size its folder names; the copyright names every picture the program embeds;
 # the manual page names every file of the README's table.

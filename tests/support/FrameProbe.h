@@ -6,6 +6,7 @@
 #include "session/ShellyardLoginPanel.h"
 #include "session/ShellyardMCSPanel.h"
 
+#include <vector>
 #include <wx/toolbar.h>
 
 struct FrameProbe {
@@ -55,4 +56,8 @@ struct FrameProbe {
     static wxString AboutVersion(ShellyardAboutDialog* d) { return d->versionLabel->GetLabel(); }
     static wxWindow* AboutVersionLabel(ShellyardAboutDialog* d) { return d->versionLabel; }
     static wxWindow* AboutHomeLink(ShellyardAboutDialog* d) { return d->homeLink; }
+    static std::vector<wxHyperlinkCtrl*> AboutLinks(ShellyardAboutDialog* d)
+    {
+        return {d->weiboLink, d->twitterLink, d->homeLink};
+    }
 };
