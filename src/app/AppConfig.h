@@ -7,6 +7,9 @@
 #include <wx/intl.h>
 #include <wx/string.h>
 
+#include <utility>
+#include <vector>
+
 class wxFileConfig;
 class wxLogStderr;
 class wxLog;
@@ -31,6 +34,19 @@ public:
     void WritePlinkPath(const wxString& value);
     void WriteDefaults();
 
+    // Keys of the program's own below "/SHELLYARD/" (window, recent hosts). A value that is there
+    // but cannot be right (bytes that are no UTF-8 text, longer than maxLength, a control
+    // character, not a whole number from min to max) is refused with one log line naming the key,
+    // and reads as absent: false, value unchanged. A missing file reads as all absent.
+    bool ReadText(const wxString& key, wxString& value, size_t maxLength);
+    bool ReadNumber(const wxString& key, long& value, long min, long max);
+    // The entries HOST1...HOSTn of group that can be read as ReadText reads them, in that order.
+    std::vector<wxString> ReadTextList(const wxString& group, size_t count, size_t maxLength);
+    // Writes every key with its value, with one write of the file.
+    void WriteSettings(const std::vector<std::pair<wxString, wxString>>& values);
+    // Replaces the entries of group by HOST1...HOSTn holding items.
+    void WriteTextList(const wxString& group, const std::vector<wxString>& items);
+
 private:
     AppConfig();
     ~AppConfig();
@@ -38,6 +54,7 @@ private:
     AppConfig& operator=(const AppConfig&) = delete;
 
     int ReadKey(const wxString& key, wxString& value);
+    bool CheckedText(wxFileConfig* config, const wxString& key, wxString& value, size_t maxLength);
     void WriteKey(const wxString& key, const wxString& value);
     wxFileConfig* OpenSettings();
     void ReleaseSettings();
