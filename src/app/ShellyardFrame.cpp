@@ -75,6 +75,7 @@ ShellyardFrame::ShellyardFrame(wxFrame* frame)
 
     OpenSiteStore();
     BuildLayout();
+    RestoreWindowState();
     LocateTerminalPrograms();
     InstallEndSignals();
 }
@@ -183,6 +184,7 @@ void ShellyardFrame::OnEndSignal(int signal)
 void ShellyardFrame::EndAtOnce(int signal)
 {
     wxLogMessage("Ending on signal %d", signal);
+    SaveWindowState();
     while (notebook && notebook->GetPageCount() > 0)
         notebook->DeletePage(notebook->GetPageCount() - 1);
     keySender.SetPlatform(nullptr);
@@ -217,13 +219,16 @@ void ShellyardFrame::OnClose(wxCloseEvent& event)
         event.Veto();
         return;
     }
+    SaveWindowState();
     Destroy();
 }
 
 void ShellyardFrame::OnQuit(wxCommandEvent& event)
 {
-    if (ConfirmQuit())
+    if (ConfirmQuit()) {
+        SaveWindowState();
         Destroy();
+    }
 }
 
 void ShellyardFrame::OnViewSitesList(wxCommandEvent& event)
@@ -247,6 +252,7 @@ void ShellyardFrame::OnFullScreen(wxCommandEvent& event)
         panesShown = 0;
         restoreSizeTimer.Stop();
         normalSize = GetSize();
+        normalLayout = auiManager.SavePerspective();
         ShowPanes(false);
         ShowFullScreen(true, wxFULLSCREEN_ALL);
     } else {

@@ -9,6 +9,8 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
+#include <vector>
 #include <wx/aui/aui.h>
 #include <wx/utils.h>
 #include <wx/weakref.h>
@@ -111,6 +113,22 @@ private:
     void OpenWebPage();
     void ShowConnectionFailure();
     void OpenOptions(bool onPluginsPage);  // the options dialog, on the page with the locations if asked
+    // Notebook pages in the order the user sees their tabs: row after row (a split notebook has
+    // several), each from left to right. A drag moves a tab in its row, not always its page index.
+    std::vector<wxWindow*> PagesInTabOrder();
+
+    // The window as the last run left it (place, size, maximized, the panes' layout, the sites
+    // list), and saved so when the user quits; see WindowState.
+    void RestoreWindowState();
+    void RestoreLayout(const wxString& layout);
+    void SaveWindowState();
+    void FollowPlace();
+    wxRect normalRect;                   // place and size while neither maximized nor full screen
+    wxString normalLayout;               // the panes' layout before full screen hid them
+    std::optional<wxPoint> placeToTake;  // where the window asked to be shown, until it is shown
+    int placeRequests = 0;
+    bool restoreWhenUnmaximized = false;  // shown maximized: normalRect is taken on leaving it
+    bool maximizedSeen = false;
 
     // Connecting: every connection runs on its own (see TerminalConnection) and tells its outcome by
     // an event; outcomes are told to the user in the order the connections started, and the
