@@ -13,7 +13,8 @@ LoginPanel::LoginPanel(wxWindow* parent, wxWindowID id, const wxPoint& pos, cons
     quickLoginLabel->Wrap(-1);
     sizer->Add(quickLoginLabel, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
 
-    hostText = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(-1, 20), wxSIMPLE_BORDER);
+    hostText = new wxComboBox(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(-1, 20), 0, nullptr,
+                              wxSIMPLE_BORDER | wxTE_PROCESS_ENTER);
     sizer->Add(hostText, 2, wxALIGN_CENTER_VERTICAL, 0);
 
     protocolLabel = new wxStaticText(this, wxID_ANY, _("Protocol"), wxDefaultPosition, wxDefaultSize, 0);
@@ -35,10 +36,21 @@ LoginPanel::LoginPanel(wxWindow* parent, wxWindowID id, const wxPoint& pos, cons
     Layout();
 
     loginButton->Connect(wxEVT_COMMAND_BUTTON_CLICKED, wxCommandEventHandler(LoginPanel::OnLogin), nullptr, this);
+    hostText->Connect(wxEVT_COMMAND_TEXT_ENTER, wxCommandEventHandler(LoginPanel::OnHostEnter), nullptr, this);
+    hostText->Connect(wxEVT_COMMAND_COMBOBOX_SELECTED, wxCommandEventHandler(LoginPanel::OnHostChosen), nullptr, this);
+    hostText->Connect(wxEVT_COMBOBOX_DROPDOWN, wxCommandEventHandler(LoginPanel::OnHostDropDown), nullptr, this);
+    protocolChoice->Connect(wxEVT_COMMAND_CHOICE_SELECTED, wxCommandEventHandler(LoginPanel::OnProtocolChosen),
+                            nullptr, this);
 }
 
 LoginPanel::~LoginPanel()
 {
     loginButton->Disconnect(wxEVT_COMMAND_BUTTON_CLICKED, wxCommandEventHandler(LoginPanel::OnLogin), nullptr,
                             this);
+    hostText->Disconnect(wxEVT_COMMAND_TEXT_ENTER, wxCommandEventHandler(LoginPanel::OnHostEnter), nullptr, this);
+    hostText->Disconnect(wxEVT_COMMAND_COMBOBOX_SELECTED, wxCommandEventHandler(LoginPanel::OnHostChosen), nullptr,
+                         this);
+    hostText->Disconnect(wxEVT_COMBOBOX_DROPDOWN, wxCommandEventHandler(LoginPanel::OnHostDropDown), nullptr, this);
+    protocolChoice->Disconnect(wxEVT_COMMAND_CHOICE_SELECTED, wxCommandEventHandler(LoginPanel::OnProtocolChosen),
+                               nullptr, this);
 }

@@ -1,10 +1,11 @@
 #pragma once
-// Layout of the Quick Login strip: host field, protocol choice and the login button.
+// Layout of the Quick Login strip: host field (which offers the recent hosts), protocol choice and
+// the login button.
 #include <wx/bmpbuttn.h>
 #include <wx/choice.h>
+#include <wx/combobox.h>
 #include <wx/panel.h>
 #include <wx/stattext.h>
-#include <wx/textctrl.h>
 
 class LoginPanel : public wxPanel {
 public:
@@ -14,10 +15,14 @@ public:
 
 protected:
     wxStaticText* quickLoginLabel;
-    wxTextCtrl* hostText;
+    wxComboBox* hostText;
     wxStaticText* protocolLabel;
     wxChoice* protocolChoice;
     wxBitmapButton* loginButton;
 
     virtual void OnLogin(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnHostEnter(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnHostChosen(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnHostDropDown(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnProtocolChosen(wxCommandEvent& event) { event.Skip(); }
 };

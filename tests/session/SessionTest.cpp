@@ -141,9 +141,9 @@ protected:
     }
 
     wxAuiNotebook* Notebook() { return FrameProbe::Notebook(frame); }
-    wxTextCtrl* HostField() { return ChildOfType<wxTextCtrl>(FrameProbe::LoginPanel(frame)); }
-    wxChoice* ProtocolChoice() { return ChildOfType<wxChoice>(FrameProbe::LoginPanel(frame)); }
-    wxWindow* LoginButton() { return ChildOfType<wxBitmapButton>(FrameProbe::LoginPanel(frame)); }
+    wxComboBox* HostField() { return FrameProbe::HostField(frame); }
+    wxChoice* ProtocolChoice() { return FrameProbe::ProtocolChoice(frame); }
+    wxWindow* LoginButton() { return FrameProbe::LoginButton(frame); }
     wxTextCtrl* CommandField() { return ChildOfType<wxTextCtrl>(FrameProbe::MCSPanel(frame)); }
     wxWindow* SendButton() { return ChildOfType<wxBitmapButton>(FrameProbe::MCSPanel(frame)); }
 

@@ -18,6 +18,9 @@ struct FrameProbe {
     static const wxString& PuttyPath(ShellyardFrame* f) { return f->puttyPath; }
     static const wxString& PlinkPath(ShellyardFrame* f) { return f->plinkPath; }
     static ShellyardLoginPanel* LoginPanel(ShellyardFrame* f) { return f->loginPanel; }
+    static wxComboBox* HostField(ShellyardFrame* f) { return f->loginPanel->hostText; }
+    static wxChoice* ProtocolChoice(ShellyardFrame* f) { return f->loginPanel->protocolChoice; }
+    static wxWindow* LoginButton(ShellyardFrame* f) { return f->loginPanel->loginButton; }
     static ShellyardMCSPanel* MCSPanel(ShellyardFrame* f) { return f->mcsPanel; }
     static KeySender& Keys(ShellyardFrame* f) { return f->keySender; }
     static wxTreeItemId& MenuItem(ShellyardFrame* f) { return f->menuItem; }
