@@ -116,10 +116,12 @@ void ShellyardFrame::StartConnection(const SiteToConnect& site)
                 connectingDisabler = std::make_unique<wxWindowDisabler>();
             ShellyardConnPanel* page = new ShellyardConnPanel(notebook);
             page->SetTerminalProcess(std::move(process));
+            page->SetSite(site.name, siteUser, site.host, site.port, site.protocol);
             // Frozen, the notebook draws its tab row once events flow, not inside the insertion:
             // with dozens of tabs that drawing alone would hold up events for long.
             notebook->Freeze();
             notebook->AddPage(page, site.name, true, PictureBitmap("tree2"));
+            notebook->SetPageToolTip(notebook->GetPageIndex(page), page->SiteToolTip());
             notebook->Thaw();
             // The tab row learns whether its tabs overflow when it draws; then it can scroll to the
             // new tab.
@@ -294,8 +296,7 @@ void ShellyardFrame::QuickConnect(wxString host, wxString protocol)
 void ShellyardFrame::SendToAllSessions(wxString text)
 {
     const std::string script = Utf8(text + "{ENTER}");
-    const size_t count = notebook->GetPageCount();
-    const int selected = notebook->GetSelection();
+    const wxWeakRef<wxWindow> selected(notebook->GetCurrentPage());
     bool typed = false;
     // Activating the first terminal raises this window; a window manager would then hand the focus
     // to the frame after the terminal took it, and the first session's keys would go astray. So the
@@ -310,9 +311,13 @@ void ShellyardFrame::SendToAllSessions(wxString text)
     }
     // The user learns how many terminals the command reached; the log names those it did not.
     int terminals = 0, reached = 0;
-    for (size_t i = 0; i < count && i < notebook->GetPageCount(); ++i) {
-        auto* page = dynamic_cast<ShellyardConnPanel*>(notebook->GetPage(i));
-        if (!page)
+    std::vector<wxWeakRef<wxWindow>> pages;
+    for (wxWindow* page : PagesInTabOrder())
+        pages.emplace_back(page);
+    for (const wxWeakRef<wxWindow>& tab : pages) {
+        auto* page = dynamic_cast<ShellyardConnPanel*>(tab.get());
+        const int i = page ? notebook->GetPageIndex(page) : wxNOT_FOUND;
+        if (i == wxNOT_FOUND)
             continue;
         ++terminals;
         // A session whose PuTTY has gone has no window to take the keys; they would land in
@@ -341,10 +346,37 @@ void ShellyardFrame::SendToAllSessions(wxString text)
     SetStatusText(wxString::Format(_("Sent to %d of %d terminals"), reached, terminals), 0);
     if (!typed)
         return;
-    if (selected != wxNOT_FOUND && static_cast<size_t>(selected) < notebook->GetPageCount())
-        notebook->SetSelection(selected);
+    const int shownAgain = selected ? notebook->GetPageIndex(selected) : wxNOT_FOUND;
+    if (shownAgain != wxNOT_FOUND)
+        notebook->SetSelection(shownAgain);
     // The keys go back to where the user typed the command.
     TerminalWindow::Focus(TerminalWindow::FromToolkitHandle(GetHandle()));
+}
+
+std::vector<wxWindow*> ShellyardFrame::PagesInTabOrder()
+{
+    std::vector<wxAuiTabCtrl*> rows;
+    for (wxWindow* child : notebook->GetChildren()) {
+        if (auto* tabs = dynamic_cast<wxAuiTabCtrl*>(child))
+            rows.push_back(tabs);
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](wxAuiTabCtrl* a, wxAuiTabCtrl* b) {
+        const wxPoint pa = a->GetPosition(), pb = b->GetPosition();
+        return pa.y != pb.y ? pa.y < pb.y : pa.x < pb.x;
+    });
+    std::vector<wxWindow*> pages;
+    auto add = [&](wxWindow* page) {
+        if (notebook->GetPageIndex(page) != wxNOT_FOUND && std::find(pages.begin(), pages.end(), page) == pages.end())
+            pages.push_back(page);
+    };
+    for (wxAuiTabCtrl* tabs : rows) {
+        for (size_t i = 0; i < tabs->GetPageCount(); ++i)
+            add(tabs->GetPage(i).window);
+    }
+    // A page that no row shows yet comes after, in the notebook's order.
+    for (size_t i = 0; i < notebook->GetPageCount(); ++i)
+        add(notebook->GetPage(i));
+    return pages;
 }
 
 void ShellyardFrame::OnPuttyConfiguration(wxCommandEvent& event)

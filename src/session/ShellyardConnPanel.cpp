@@ -57,6 +57,13 @@ void ShellyardConnPanel::SetTerminalProcess(std::unique_ptr<TerminalProcess> pro
     terminalProcess = std::move(process);
 }
 
+void ShellyardConnPanel::SetSite(const wxString& name, const wxString& user, const wxString& host,
+                                 const wxString& port, const wxString& protocol)
+{
+    const wxString address = host + ":" + port;
+    siteToolTip = name + "\n" + (user.empty() ? address : user + "@" + address) + "\n" + protocol.Upper();
+}
+
 void ShellyardConnPanel::Connect(wxEvtHandler* listener, long id)
 {
     connection = std::make_unique<TerminalConnection>(this, listener, id);

@@ -27,6 +27,12 @@ public:
     void SetTerminalProcess(std::unique_ptr<TerminalProcess> process);
     TerminalProcess* GetTerminalProcess() const { return terminalProcess.get(); }
 
+    // The tab's tooltip tells of its site: name, user@host:port and protocol. (The tab is never
+    // given the password.)
+    void SetSite(const wxString& name, const wxString& user, const wxString& host, const wxString& port,
+                 const wxString& protocol);
+    const wxString& SiteToolTip() const { return siteToolTip; }
+
     // Starts connecting: the process's window is looked for and embedded here, and listener hears
     // the outcome (see TerminalConnection). The tab owns the connection.
     void Connect(wxEvtHandler* listener, long id);
@@ -54,6 +60,7 @@ private:
     void OnWindowManagerFocus();
 
     NativeWindow terminalWindow = 0;
+    wxString siteToolTip;
     std::unique_ptr<TerminalConnection> connection;  // goes before the process
     std::unique_ptr<TerminalProcess> terminalProcess;
     wxWindow* frame = nullptr;  // our top-level window, whose focus events we follow
