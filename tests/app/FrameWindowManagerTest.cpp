@@ -4,10 +4,7 @@
 // window manager acts on (_NET_CLOSE_WINDOW).
 #include "support/FrameFixture.h"
 #include "support/ShellCommand.h"
-
-#include "session/TerminalWindow.h"
-
-#include <X11/Xlib.h>
+#include "support/WindowManagerActions.h"
 
 namespace {
 class FrameWindowManagerTest : public FrameFixture {
@@ -32,20 +29,6 @@ protected:
         Shell("xdotool keyup alt+F4");
         ModalScript::Get().Verify();
     }
-    // What the close box (or a task bar's "Close") does: asks the window manager to close the window.
-    void AskManagerToClose()
-    {
-        Display* display = XOpenDisplay(nullptr);
-        XEvent event = {};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = static_cast<Window>(TerminalWindow::FromToolkitHandle(frame->GetHandle()));
-        event.xclient.message_type = XInternAtom(display, "_NET_CLOSE_WINDOW", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[1] = 2;  // on the user's behalf
-        XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
-                   &event);
-        XCloseDisplay(display);
-    }
 };
 }  // namespace
 
@@ -63,7 +46,7 @@ TEST_F(FrameWindowManagerTest, AltF4AsksFirstAndTheCloseBoxClosesAtOnce)
 
     ShowActiveFrame();
     int shown = ModalScript::Get().ShownCount();
-    AskManagerToClose();
+    AskWindowManagerToClose(frame);
     EXPECT_TRUE(WaitFor([this] { return !frame; }));
     EXPECT_EQ(ModalScript::Get().ShownCount(), shown) << "the close box asked";
 }
