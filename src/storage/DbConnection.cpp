@@ -18,16 +18,19 @@ bool DbConnection::FileExists(wxString path)
 
 void DbConnection::RecordError(const DatabaseLayerException& e)
 {
+    lastErrorCode = e.GetErrorCode();
     lastError = wxString::Format("[ErrNo=%d,ErrMsg=%s]", e.GetErrorCode(), e.GetErrorMessage());
 }
 
 void DbConnection::RecordQueryError(const DatabaseLayerException& e)
 {
+    lastErrorCode = e.GetErrorCode();
     lastError = wxString::Format("Execute SqlClause Exception![%d,%s]", e.GetErrorCode(), e.GetErrorMessage());
 }
 
 bool DbConnection::Open(wxString path)
 {
+    lastErrorCode = 0;
     if (layer->IsOpen())
         return true;
     try {
@@ -40,6 +43,7 @@ bool DbConnection::Open(wxString path)
 
 int DbConnection::Close()
 {
+    lastErrorCode = 0;
     try {
         layer->Close();
     } catch (const DatabaseLayerException& e) {
@@ -54,6 +58,7 @@ int DbConnection::Close()
 
 bool DbConnection::TableExists(wxString name)
 {
+    lastErrorCode = 0;
     try {
         return layer->TableExists(name);
     } catch (const DatabaseLayerException& e) {
@@ -64,6 +69,7 @@ bool DbConnection::TableExists(wxString name)
 
 int DbConnection::RunQuery(wxString sql)
 {
+    lastErrorCode = 0;
     try {
         return layer->RunQuery(sql);
     } catch (const DatabaseLayerException& e) {
@@ -89,6 +95,7 @@ PreparedStatement* DbConnection::PrepareWithValues(const wxString& sql, const st
 
 int DbConnection::RunQuery(wxString sql, const std::vector<wxString>& values)
 {
+    lastErrorCode = 0;
     PreparedStatement* statement = nullptr;
     try {
         statement = PrepareWithValues(sql, values);
@@ -107,12 +114,15 @@ int DbConnection::RunQuery(wxString sql, const std::vector<wxString>& values)
 
 DatabaseResultSet* DbConnection::RunQueryWithResults(wxString sql)
 {
+    lastErrorCode = 0;
     if (!layer->IsOpen())
         return nullptr;
     try {
         resultSet = layer->RunQueryWithResults(sql);
-        if (!resultSet)
+        if (!resultSet) {
+            lastErrorCode = layer->ErrorCode();
             lastError = wxString::Format("Execute SqlClause Exception![%d,%s]", layer->ErrorCode(), layer->ErrorMessage());
+        }
         return resultSet;
     } catch (const DatabaseLayerException& e) {
         RecordQueryError(e);
@@ -123,6 +133,7 @@ DatabaseResultSet* DbConnection::RunQueryWithResults(wxString sql)
 
 DatabaseResultSet* DbConnection::RunQueryWithResults(wxString sql, const std::vector<wxString>& values)
 {
+    lastErrorCode = 0;
     if (!layer->IsOpen())
         return nullptr;
     PreparedStatement* statement = nullptr;
@@ -141,8 +152,67 @@ DatabaseResultSet* DbConnection::RunQueryWithResults(wxString sql, const std::ve
     }
 }
 
+bool DbConnection::RunTransaction(const std::vector<Statement>& statements, std::vector<int>* changed)
+{
+    lastErrorCode = 0;
+    if (changed)
+        changed->clear();
+    if (!layer->IsOpen())
+        return false;
+    // Immediate: the write lock is taken (or waited for) before anything is read, so that no
+    // statement of the transaction meets a lock it could not wait for.
+    try {
+        layer->RunQuery("begin immediate transaction;", false);
+    } catch (const DatabaseLayerException& e) {
+        RecordError(e);
+        return false;
+    }
+    try {
+        for (const Statement& statement : statements) {
+            int rows = 0;
+            if (statement.script) {
+                rows = layer->RunQuery(statement.sql, false);
+            } else {
+                PreparedStatement* prepared = PrepareWithValues(statement.sql, statement.values);
+                try {
+                    rows = prepared ? prepared->RunQuery() : 0;
+                } catch (const DatabaseLayerException&) {
+                    layer->CloseStatement(prepared);
+                    throw;
+                }
+                layer->CloseStatement(prepared);
+            }
+            if (changed)
+                changed->push_back(rows);
+        }
+        layer->RunQuery("commit transaction;", false);
+        return true;
+    } catch (const DatabaseLayerException& e) {
+        RecordError(e);
+        try {
+            layer->RunQuery("rollback transaction;", false);
+        } catch (const DatabaseLayerException&) {
+            // SQLite has rolled back by itself already (a full disk, say).
+        }
+        return false;
+    }
+}
+
+bool DbConnection::BackupTo(const wxString& path)
+{
+    lastErrorCode = 0;
+    try {
+        layer->BackupTo(path);
+        return true;
+    } catch (const DatabaseLayerException& e) {
+        RecordError(e);
+        return false;
+    }
+}
+
 bool DbConnection::NextRow(DatabaseResultSet* rows)
 {
+    lastErrorCode = 0;
     if (!rows)
         return false;
     try {

@@ -25,12 +25,30 @@ public:
     // True at once when a database is already open; otherwise the layer's answer for path.
     bool Open(wxString path);
     wxString LastError() const { return lastError; }
+    // The layer's error code of the last operation's failure (an SQLite result code such as
+    // SQLITE_BUSY); 0 when the last operation succeeded.
+    int LastErrorCode() const { return lastErrorCode; }
     int Close();  // 1, or -1 when the layer failed to close
     bool TableExists(wxString name);
 
     // The rows changed by the last statement; 0 on failure (error recorded).
     int RunQuery(wxString sql);
     int RunQuery(wxString sql, const std::vector<wxString>& values);
+    // One statement of a transaction: SQL with its values bound in order, or (script) a text run
+    // as it is, unsplit, such as a trigger whose body holds semicolons.
+    struct Statement {
+        wxString sql;
+        std::vector<wxString> values;
+        bool script = false;
+    };
+    // Runs the statements as one transaction that takes the write lock at once (waiting for it as
+    // long as the busy timeout), so that either all of them are stored or none. The rows each
+    // statement changed go to changed (optional). False on failure: rolled back, error recorded.
+    bool RunTransaction(const std::vector<Statement>& statements, std::vector<int>* changed = nullptr);
+    // Copies the database into the file at path (see SqliteDatabaseLayer::BackupTo); false on
+    // failure (error recorded).
+    bool BackupTo(const wxString& path);
+
     // The result set of the last statement; null on failure (error recorded) or when closed.
     DatabaseResultSet* RunQueryWithResults(wxString sql);
     DatabaseResultSet* RunQueryWithResults(wxString sql, const std::vector<wxString>& values);
@@ -51,4 +69,5 @@ private:
     DatabaseResultSet* resultSet = nullptr;  // the most recent one; the layer tracks it
     std::map<DatabaseResultSet*, PreparedStatement*> boundStatements;
     wxString lastError;
+    int lastErrorCode = 0;
 };

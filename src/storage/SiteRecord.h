@@ -1,6 +1,6 @@
 #pragma once
 // One stored site: the eight text columns of tbl_hostsite in column order, and where the row is
-// kept. Copied by value.
+// kept (its rowid, and the folder the site is shown in). Copied by value.
 #include <utility>
 #include <wx/string.h>
 
@@ -27,6 +27,7 @@ public:
         hostpostcommand.swap(other.hostpostcommand);
         hostcomments.swap(other.hostcomments);
         std::swap(rowid, other.rowid);
+        std::swap(folder, other.folder);
     }
 
     wxString hostpasswd;
@@ -40,4 +41,7 @@ public:
     // The identity SQLite keeps for every row, which tells apart sites that agree in every column;
     // 0 for a record not read from the file. Never written as a column.
     long long rowid = 0;
+    // The folder the site is shown in (the id of a SiteFolder); 0 for the top level. Kept in a
+    // table of our own, never in tbl_hostsite.
+    long long folder = 0;
 };

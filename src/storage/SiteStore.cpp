@@ -26,6 +26,34 @@ const char* const kList = "select rowid, * from tbl_hostsite;";
 const char* const kDeleteRow = "delete from tbl_hostsite where rowid = cast(? as integer);";
 const char* const kFindRow = "select rowid, * from tbl_hostsite where rowid = cast(? as integer);";
 const char* const kInsertedRow = "select last_insert_rowid();";
+const char* const kUpdateRow =
+    "update tbl_hostsite set hostpasswd = ?, hostuser = ?, hosttype = ?, hostip = ?, hostname = ?, hostport = ?, "
+    "hostpostcommand = ?, hostcomments = ? where rowid = cast(? as integer);";
+const char* const kCount = "select count(*) from tbl_hostsite;";
+
+// The program's own tables: folders, and the folder each site is shown in, keyed by the site's
+// rowid (a site without a row here is at the top level). The triggers keep the placements in step
+// with tbl_hostsite whoever changes it: a deleted row takes its placement along, and a new row
+// never inherits the placement of an earlier one that had the same rowid.
+const char* const kFolderTable = "shellyard_folder";
+const char* const kPlacementTable = "shellyard_site_folder";
+const char* const kFolderSchema =
+    "create table if not exists shellyard_folder(id integer primary key, parent integer not null default 0, "
+    "name text not null);"
+    "create table if not exists shellyard_site_folder(site integer primary key, folder integer not null);"
+    "create trigger if not exists shellyard_site_deleted after delete on tbl_hostsite begin "
+    "delete from shellyard_site_folder where site = old.rowid; end;"
+    "create trigger if not exists shellyard_site_added after insert on tbl_hostsite begin "
+    "delete from shellyard_site_folder where site = new.rowid; end;";
+const char* const kListWithFolders =
+    "select s.rowid, s.*, coalesce(f.folder, 0) from tbl_hostsite s left join shellyard_site_folder f "
+    "on f.site = s.rowid order by s.rowid;";
+const char* const kFindRowWithFolder =
+    "select s.rowid, s.*, coalesce(f.folder, 0) from tbl_hostsite s left join shellyard_site_folder f "
+    "on f.site = s.rowid where s.rowid = cast(? as integer);";
+const char* const kPlaceInserted =
+    "insert into shellyard_site_folder(site, folder) values (last_insert_rowid(), cast(? as integer));";
+const char* const kListFolders = "select id, parent, name from shellyard_folder order by id;";
 
 wxString RowidText(long long rowid)
 {
@@ -41,6 +69,29 @@ const char* const kCreateScript =
     "create index idx_hostsite_site on tbl_hostsite(hostip, hostname);"
     "commit transaction;";
 }  // namespace
+
+using Statement = DbConnection::Statement;
+
+SiteStore::Failure SiteStore::FailureOf(int sqliteCode)
+{
+    switch (sqliteCode & 0xff) {
+    case 0:
+        return Failure::None;
+    case 5:   // SQLITE_BUSY
+    case 6:   // SQLITE_LOCKED
+        return Failure::Busy;
+    case 8:   // SQLITE_READONLY
+    case 14:  // SQLITE_CANTOPEN: the journal cannot be made beside the file
+        return Failure::ReadOnly;
+    case 13:  // SQLITE_FULL
+        return Failure::Full;
+    case 11:  // SQLITE_CORRUPT
+    case 26:  // SQLITE_NOTADB
+        return Failure::Incorrect;
+    default:
+        return Failure::Other;
+    }
+}
 
 SiteStore::SiteStore(StoreMessageSink* sink) : sink(sink), connection(std::make_unique<DbConnection>()) {}
 
@@ -108,27 +159,59 @@ int SiteStore::Create(const wxString& file)
     return -1;
 }
 
-bool SiteStore::TableReady()
+void SiteStore::Failed()
 {
+    failure = connection ? FailureOf(connection->LastErrorCode()) : Failure::Other;
+    if (failure == Failure::None)
+        failure = Failure::Other;
+}
+
+int SiteStore::TableCheck()
+{
+    failure = Failure::None;
     if (connection && connection->TableExists(kTable))
-        return true;
+        return 1;
+    // A lock held too long, a read error: the file may be perfectly sound, and telling the user to
+    // recreate it would cost them their sites.
+    const Failure reason = connection ? FailureOf(connection->LastErrorCode()) : Failure::None;
+    if (reason != Failure::None && reason != Failure::Incorrect) {
+        failure = reason;
+        return 0;
+    }
+    failure = Failure::Incorrect;
     Tell(_("The Database file is incorrect! Please reinstall the software or recreate database."),
          wxOK | wxICON_ERROR);
-    return false;
+    return -1;
+}
+
+bool SiteStore::HaveFolderTables()
+{
+    return connection && connection->TableExists(kFolderTable) && connection->TableExists(kPlacementTable);
 }
 
 int SiteStore::AddSite(SiteRecord record, long long* rowid)
 {
-    if (!TableReady())
-        return -1;
+    if (int ready = TableCheck(); ready <= 0)
+        return ready;
     int result = 0;
     try {
         const std::vector<wxString> values = {record.hostpasswd, record.hostuser,       record.hosttype,
                                       record.hostip,     record.hostname,       record.hostport,
                                       record.hostpostcommand, record.hostcomments};
-        result = connection->RunQuery(wxString(kInsertPrefix) + kInsertValues, values);
-        if (result == 0)
+        if (record.folder > 0) {
+            // The row and its place in the folder are stored together or not at all.
+            std::vector<int> changed;
+            std::vector<Statement> statements = {{kFolderSchema, {}, true},
+                                                 {wxString(kInsertPrefix) + kInsertValues, values},
+                                                 {kPlaceInserted, {RowidText(record.folder)}}};
+            result = connection->RunTransaction(statements, &changed) ? changed[1] : 0;
+        } else {
+            result = connection->RunQuery(wxString(kInsertPrefix) + kInsertValues, values);
+        }
+        if (result == 0) {
+            Failed();
             AppLog::LogMessage(connection->LastError());
+        }
         if (result > 0 && rowid) {
             *rowid = 0;
             if (DatabaseResultSet* rows = connection->RunQueryWithResults(kInsertedRow)) {
@@ -140,6 +223,7 @@ int SiteStore::AddSite(SiteRecord record, long long* rowid)
     } catch (const DatabaseLayerException& e) {
         AppLog::LogMessage(
             wxString::Format("Database Insert Exception![%d,%s]", e.GetErrorCode(), e.GetErrorMessage()));
+        failure = FailureOf(e.GetErrorCode());
         result = 0;
     }
     return result;
@@ -147,10 +231,13 @@ int SiteStore::AddSite(SiteRecord record, long long* rowid)
 
 int SiteStore::DeleteSite(const wxString& hostip, const wxString& hostname)
 {
-    if (!TableReady())
-        return -1;
+    if (int ready = TableCheck(); ready <= 0)
+        return ready < 0 ? -1 : 0;
     try {
-        return connection->RunQuery(kDelete, std::vector<wxString>{hostip, hostname});
+        int deleted = connection->RunQuery(kDelete, std::vector<wxString>{hostip, hostname});
+        if (connection->LastErrorCode() != 0)
+            Failed();
+        return deleted;
     } catch (const DatabaseLayerException& e) {
         AppLog::LogMessage(
             wxString::Format("Database Insert Exception![%d,%s]", e.GetErrorCode(), e.GetErrorMessage()));
@@ -160,12 +247,95 @@ int SiteStore::DeleteSite(const wxString& hostip, const wxString& hostname)
 
 int SiteStore::DeleteSiteByRowid(long long rowid)
 {
-    if (!TableReady())
-        return -1;
-    return connection->RunQuery(kDeleteRow, std::vector<wxString>{RowidText(rowid)});
+    if (int ready = TableCheck(); ready <= 0)
+        return ready < 0 ? -1 : 0;
+    int deleted = connection->RunQuery(kDeleteRow, std::vector<wxString>{RowidText(rowid)});
+    if (connection->LastErrorCode() != 0)
+        Failed();
+    return deleted;
 }
 
-void SiteStore::ReadRecord(DatabaseResultSet* rows, SiteRecord& record)
+int SiteStore::UpdateSite(const SiteRecord& record)
+{
+    if (int ready = TableCheck(); ready <= 0)
+        return ready;
+    const std::vector<wxString> values = {record.hostpasswd, record.hostuser, record.hosttype,
+                                          record.hostip,     record.hostname, record.hostport,
+                                          record.hostpostcommand, record.hostcomments, RowidText(record.rowid)};
+    int changed = connection->RunQuery(kUpdateRow, values);
+    if (connection->LastErrorCode() != 0) {
+        Failed();
+        AppLog::LogMessage(connection->LastError());
+        return 0;
+    }
+    if (changed == 0)
+        failure = Failure::Gone;
+    return changed > 0 ? 1 : 0;
+}
+
+long long SiteStore::CountSites()
+{
+    if (TableCheck() <= 0)
+        return -1;
+    long long count = -1;
+    if (DatabaseResultSet* rows = connection->RunQueryWithResults(kCount)) {
+        if (connection->NextRow(rows) && !rows->GetString(1).ToLongLong(&count))
+            count = -1;
+        connection->CloseResultSet(rows);
+    }
+    if (count < 0)
+        Failed();
+    return count;
+}
+
+long long SiteStore::DeleteAllSites()
+{
+    long long count = CountSites();
+    if (count < 0)
+        return -1;
+    std::vector<Statement> statements = {{"delete from tbl_hostsite;", {}}};
+    if (HaveFolderTables()) {
+        statements.push_back({"delete from shellyard_site_folder;", {}});
+        statements.push_back({"delete from shellyard_folder;", {}});
+    }
+    std::vector<int> changed;
+    if (!connection->RunTransaction(statements, &changed)) {
+        Failed();
+        AppLog::LogMessage(connection->LastError());
+        return -1;
+    }
+    return changed[0];
+}
+
+bool SiteStore::BackUp(const wxString& target)
+{
+    failure = Failure::None;
+    if (!connection) {
+        failure = Failure::Other;
+        return false;
+    }
+    // The copy is made beside its place and put there only when it is whole, so that a failure
+    // leaves an earlier copy as it was.
+    const wxString partial = target + ".part";
+    if (DbConnection::FileExists(partial))
+        wxRemoveFile(partial);
+    PrivateFile::Create(partial);
+    if (!connection->BackupTo(partial)) {
+        Failed();
+        AppLog::LogMessage(wxString::Format("Copy of the database to %s failed: %s", target, connection->LastError()));
+        wxRemoveFile(partial);
+        return false;
+    }
+    if (!wxRenameFile(partial, target, true)) {
+        failure = Failure::Other;
+        AppLog::LogMessage(wxString::Format("Copy of the database could not be put at %s", target));
+        wxRemoveFile(partial);
+        return false;
+    }
+    return true;
+}
+
+void SiteStore::ReadRecord(DatabaseResultSet* rows, SiteRecord& record, bool withFolder)
 {
     // The rowid comes first, so the table's own columns keep their order after it whatever follows.
     if (!rows->GetString(1).ToLongLong(&record.rowid))
@@ -179,6 +349,8 @@ void SiteStore::ReadRecord(DatabaseResultSet* rows, SiteRecord& record)
     rows->GetString(7).swap(record.hostport);
     rows->GetString(8).swap(record.hostpostcommand);
     rows->GetString(9).swap(record.hostcomments);
+    if (!withFolder || !rows->GetString(10).ToLongLong(&record.folder))
+        record.folder = 0;
 }
 
 std::unique_ptr<SiteRecord> SiteStore::FindSite(const wxString& hostip, const wxString& hostname)
@@ -188,41 +360,170 @@ std::unique_ptr<SiteRecord> SiteStore::FindSite(const wxString& hostip, const wx
 
 std::unique_ptr<SiteRecord> SiteStore::FindSiteByRowid(long long rowid)
 {
+    if (connection && HaveFolderTables())
+        return FindOne(kFindRowWithFolder, std::vector<wxString>{RowidText(rowid)});
     return FindOne(kFindRow, std::vector<wxString>{RowidText(rowid)});
 }
 
 std::unique_ptr<SiteRecord> SiteStore::FindOne(const wxString& sql, const std::vector<wxString>& values)
 {
-    if (!TableReady())
+    if (TableCheck() <= 0)
         return nullptr;
     DatabaseResultSet* rows = connection->RunQueryWithResults(sql, values);
-    if (!rows)
+    if (!rows) {
+        Failed();
         return nullptr;
+    }
     auto record = std::make_unique<SiteRecord>();
+    const bool withFolder = sql == kFindRowWithFolder;
     // A later row of the pair overwrites an earlier one. A failure while stepping ends the reading
     // (the connection records it) and what was read is returned.
     while (connection->NextRow(rows))
-        ReadRecord(rows, *record);
+        ReadRecord(rows, *record, withFolder);
     connection->CloseResultSet(rows);
     return record;
 }
 
 std::unique_ptr<SiteList> SiteStore::ListSites()
 {
-    if (!TableReady())
+    if (TableCheck() <= 0)
         return nullptr;
-    DatabaseResultSet* rows = connection->RunQueryWithResults(kList);
-    if (!rows)
+    const bool withFolders = HaveFolderTables();
+    DatabaseResultSet* rows = connection->RunQueryWithResults(withFolders ? kListWithFolders : kList);
+    if (!rows) {
+        Failed();
         return nullptr;
+    }
     auto list = std::make_unique<SiteList>();
     while (connection->NextRow(rows)) {
         // Each row is read into its own record, which the list then takes over whole.
         SiteRecord work;
-        ReadRecord(rows, work);
+        ReadRecord(rows, work, withFolders);
         list->Append(std::move(work));
     }
     connection->CloseResultSet(rows);
     return list;
+}
+
+std::vector<SiteFolder> SiteStore::ListFolders()
+{
+    std::vector<SiteFolder> folders;
+    failure = Failure::None;
+    if (!HaveFolderTables())
+        return folders;
+    DatabaseResultSet* rows = connection->RunQueryWithResults(kListFolders);
+    if (!rows) {
+        Failed();
+        return folders;
+    }
+    while (connection->NextRow(rows)) {
+        SiteFolder folder;
+        rows->GetString(1).ToLongLong(&folder.id);
+        rows->GetString(2).ToLongLong(&folder.parent);
+        rows->GetString(3).swap(folder.name);
+        folders.push_back(folder);
+    }
+    connection->CloseResultSet(rows);
+    return folders;
+}
+
+bool SiteStore::ChangeFolders(std::vector<Statement> statements, std::vector<int>* changed)
+{
+    if (TableCheck() <= 0)
+        return false;
+    statements.insert(statements.begin(), Statement{kFolderSchema, {}, true});
+    std::vector<int> counts;
+    if (!connection->RunTransaction(statements, &counts)) {
+        Failed();
+        AppLog::LogMessage(connection->LastError());
+        return false;
+    }
+    counts.erase(counts.begin());
+    if (changed)
+        *changed = counts;
+    return true;
+}
+
+long long SiteStore::AddFolder(long long parent, const wxString& name)
+{
+    if (!ChangeFolders({{"insert into shellyard_folder(parent, name) values (cast(? as integer), ?);",
+                         {RowidText(parent), name}}}))
+        return 0;
+    long long id = 0;
+    if (DatabaseResultSet* rows = connection->RunQueryWithResults(kInsertedRow)) {
+        if (connection->NextRow(rows))
+            rows->GetString(1).ToLongLong(&id);
+        connection->CloseResultSet(rows);
+    }
+    return id;
+}
+
+int SiteStore::RenameFolder(long long id, const wxString& name)
+{
+    std::vector<int> changed;
+    if (!ChangeFolders({{"update shellyard_folder set name = ? where id = cast(? as integer);", {name, RowidText(id)}}},
+                       &changed))
+        return 0;
+    if (changed[0] == 0)
+        failure = Failure::Gone;
+    return changed[0] > 0 ? 1 : 0;
+}
+
+int SiteStore::DeleteFolder(long long id)
+{
+    // Sites and folders inside move up to the folder's parent; placements that come to the top
+    // level are dropped, as the top level needs none.
+    const wxString parentOf = "(select parent from shellyard_folder where id = cast(?1 as integer))";
+    std::vector<int> changed;
+    if (!ChangeFolders({{"update shellyard_site_folder set folder = " + parentOf + " where folder = cast(?1 as integer);",
+                         {RowidText(id)}},
+                        {"update shellyard_folder set parent = " + parentOf + " where parent = cast(?1 as integer);",
+                         {RowidText(id)}},
+                        {"delete from shellyard_folder where id = cast(? as integer);", {RowidText(id)}},
+                        {"delete from shellyard_site_folder where folder = 0;", {}}},
+                       &changed))
+        return 0;
+    if (changed[2] == 0)
+        failure = Failure::Gone;
+    return changed[2] > 0 ? 1 : 0;
+}
+
+int SiteStore::MoveSite(long long rowid, long long folder)
+{
+    const wxString site = RowidText(rowid);
+    if (folder <= 0) {
+        // The top level needs no placement; the site only has to be stored still.
+        if (HaveFolderTables() &&
+            !ChangeFolders({{"delete from shellyard_site_folder where site = cast(? as integer);", {site}}}))
+            return 0;
+        std::unique_ptr<SiteRecord> stored = FindOne(kFindRow, std::vector<wxString>{site});
+        if (!stored)
+            return 0;
+        if (stored->rowid == 0)
+            failure = Failure::Gone;
+        return stored->rowid == 0 ? 0 : 1;
+    }
+    std::vector<int> changed;
+    if (!ChangeFolders({{"insert or replace into shellyard_site_folder(site, folder) select cast(? as integer), "
+                         "cast(? as integer) where exists (select 1 from tbl_hostsite where rowid = cast(? as integer));",
+                         {site, RowidText(folder), site}}},
+                       &changed))
+        return 0;
+    if (changed[0] == 0)
+        failure = Failure::Gone;
+    return changed[0] > 0 ? 1 : 0;
+}
+
+int SiteStore::MoveFolder(long long id, long long parent)
+{
+    std::vector<int> changed;
+    if (!ChangeFolders({{"update shellyard_folder set parent = cast(? as integer) where id = cast(? as integer);",
+                         {RowidText(parent), RowidText(id)}}},
+                       &changed))
+        return 0;
+    if (changed[0] == 0)
+        failure = Failure::Gone;
+    return changed[0] > 0 ? 1 : 0;
 }
 
 int SiteStore::Close()

@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 #include <wx/filename.h>
 #include <wx/log.h>
+#include <wx/time.h>
 
 SqliteDatabaseLayer::~SqliteDatabaseLayer()
 {
@@ -44,6 +45,7 @@ bool SqliteDatabaseLayer::Open(const wxString& path)
     const int code = sqlite3_open(file.data(), &handle);
     if (code == SQLITE_OK) {
         database = handle;
+        sqlite3_busy_timeout(database, kBusyTimeoutMilliseconds);
         return true;
     }
     // SQLite hands out a handle even when opening fails; it only carries the error. Keeping it
@@ -62,6 +64,44 @@ bool SqliteDatabaseLayer::OpenExisting(const wxString& path, bool mustExist)
     SetErrorCode(DATABASE_LAYER_FILE_NOT_FOUND);
     SetErrorMessage("The specified database file '" + path + "' does not exist.");
     ThrowError();
+}
+
+void SqliteDatabaseLayer::BackupTo(const wxString& path)
+{
+    ResetErrors();
+    if (!database)
+        return;
+    const wxCharBuffer file = ToDatabaseText(path);
+    sqlite3* target = nullptr;
+    int code = sqlite3_open_v2(file.data(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (code == SQLITE_OK) {
+        sqlite3_backup* backup = sqlite3_backup_init(target, "main", database, "main");
+        if (backup) {
+            // A step meets the other connections' locks without waiting itself: it is tried again
+            // until the busy timeout has passed.
+            const wxLongLong deadline = wxGetLocalTimeMillis() + kBusyTimeoutMilliseconds;
+            do {
+                code = sqlite3_backup_step(backup, -1);
+                if ((code == SQLITE_BUSY || code == SQLITE_LOCKED) && wxGetLocalTimeMillis() < deadline)
+                    sqlite3_sleep(20);
+                else
+                    break;
+            } while (true);
+            sqlite3_backup_finish(backup);
+            if (code == SQLITE_DONE)
+                code = SQLITE_OK;
+        } else {
+            code = sqlite3_errcode(target);
+        }
+    }
+    const wxString message =
+        target && code == sqlite3_errcode(target) ? FromDatabaseText(sqlite3_errmsg(target))
+                                                  : FromDatabaseText(sqlite3_errstr(code));
+    const int closed = sqlite3_close(target);
+    if (code == SQLITE_OK && closed != SQLITE_OK)
+        code = closed;
+    if (code != SQLITE_OK)
+        ThrowSqliteError(code, message);
 }
 
 bool SqliteDatabaseLayer::Close()

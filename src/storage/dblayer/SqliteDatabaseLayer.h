@@ -11,8 +11,13 @@ public:
     SqliteDatabaseLayer() = default;
     ~SqliteDatabaseLayer() override;
 
-    // Opens path read-write, creating an empty database file when none exists there. A database
-    // already open is closed first. A failed open leaves the connection closed and throws.
+    // How long every statement waits for a lock that another connection (another program, a
+    // second Shellyard, the sqlite3 shell) holds before it fails with SQLITE_BUSY.
+    static constexpr int kBusyTimeoutMilliseconds = 5000;
+
+    // Opens path read-write, creating an empty database file when none exists there, and gives it
+    // the busy timeout. A database already open is closed first. A failed open leaves the
+    // connection closed and throws.
     bool Open(const wxString& path) override;
     bool Close() override;
     bool IsOpen() override { return database != nullptr; }
@@ -40,6 +45,11 @@ public:
     // Open(path), except that a missing file (other than ":memory:") is an error (code 1) when
     // mustExist is true.
     virtual bool OpenExisting(const wxString& path, bool mustExist);
+
+    // Copies the open database page by page into the database file at path (made or overwritten),
+    // as one consistent picture even while other connections use it; waits for their locks as long
+    // as the busy timeout. Throws on failure.
+    void BackupTo(const wxString& path);
 
 private:
     bool ObjectExists(const wxString& sql, const wxString& name);
