@@ -97,8 +97,8 @@ int main(int argc, char** argv)
     std::vector<ShellyardMonPanel*> pages;
     const int pageCount = Env("BENCH_PAGES").empty() ? 5 : atoi(Env("BENCH_PAGES").c_str());
     for (int i = 0; i < pageCount; ++i) {
-        FrameProbe::SetCurrentSite(frame, {"site-0", "127.0.0.1", "ssh", "", "", wxString(port)});
-        frame->StartMonitor();
+        const SiteRecord chosen = FrameProbe::Record({"site-0", "127.0.0.1", "ssh", "", "", wxString(port)});
+        frame->StartMonitor(chosen);
         pages.push_back(dynamic_cast<ShellyardMonPanel*>(FrameProbe::Notebook(frame)->GetPage(i)));
     }
     printf("%d monitor pages started\n", pageCount);

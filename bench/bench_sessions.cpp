@@ -102,8 +102,8 @@ struct Bench {
     void Connect(int site)
     {
         wxString name = wxString::Format("site-%d", site);
-        FrameProbe::SetCurrentSite(frame, {name, "127.0.0.1", "ssh", "", "", wxString(port)});
-        frame->ConnectSite();
+        const SiteRecord chosen = FrameProbe::Record({name, "127.0.0.1", "ssh", "", "", wxString(port)});
+        frame->ConnectSite(chosen);
     }
 
     ShellyardConnPanel* Page(size_t i) { return dynamic_cast<ShellyardConnPanel*>(Notebook()->GetPage(i)); }
@@ -171,7 +171,7 @@ struct Bench {
         GapMeter gaps;
         gaps.Begin();
         auto started = Clock::now();
-        frame->ConnectAllSites();
+        FrameProbe::ConnectAllSites(frame);
         auto embeddedCount = [&] {
             int embedded = 0;
             for (size_t i = 0; i < Notebook()->GetPageCount(); ++i) {

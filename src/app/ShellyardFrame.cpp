@@ -2,6 +2,7 @@
 
 #include "app/AppConfig.h"
 #include "app/ProjectAddress.h"
+#include "app/ShellyardSitesPanel.h"
 #include "dialogs/ShellyardAboutDialog.h"
 #include "dialogs/ShellyardOptionDialog.h"
 #include "resources/Pictures.h"
@@ -40,10 +41,8 @@ public:
 }  // namespace
 
 wxBEGIN_EVENT_TABLE(ShellyardFrame, GUIFrame)
-    EVT_MENU_RANGE(ID_SITE_CONNECT, ID_SITES_DELETE_ALL, ShellyardFrame::OnSiteMenu)
+    EVT_MENU_RANGE(ID_SITE_MENU_FIRST, ID_SITE_MENU_LAST, ShellyardFrame::OnSiteMenu)
     EVT_MENU_RANGE(ID_TOOL_FIRST, ID_TOOL_LAST, ShellyardFrame::OnToolbarCommand)
-    EVT_TREE_ITEM_ACTIVATED(ID_SITE_TREE, ShellyardFrame::OnTreeItemActivated)
-    EVT_TREE_ITEM_RIGHT_CLICK(ID_SITE_TREE, ShellyardFrame::OnTreeItemRightClick)
     EVT_AUINOTEBOOK_PAGE_CLOSE(wxID_ANY, ShellyardFrame::OnPageClose)
     EVT_COMMAND(wxID_ANY, wxEVT_TERMINAL_CONNECTION, ShellyardFrame::OnTerminalConnection)
 wxEND_EVENT_TABLE()
@@ -88,6 +87,8 @@ ShellyardFrame::~ShellyardFrame()
         if (page && page->GetConnection())
             page->GetConnection()->ForgetListener();
     }
+    if (sitesPanel)
+        sitesPanel->ForgetStore();
     if (siteStore) {
         siteStore->Close();
         delete siteStore;
@@ -123,7 +124,7 @@ void ShellyardFrame::BuildLayout()
     auiManager.AddPane(mcsPanel, wxAuiPaneInfo().Name("mcspanel").Caption("MCS Tool").ToolbarPane().Top()
                                      .Gripper(true).Fixed().CloseButton(false));
 
-    BuildSiteTree();
+    BuildSitesPane();
 
     notebook = new wxAuiNotebook(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                  wxAUI_NB_DEFAULT_STYLE | wxAUI_NB_TAB_EXTERNAL_MOVE | wxNO_BORDER);
@@ -189,6 +190,8 @@ void ShellyardFrame::EndAtOnce(int signal)
         notebook->DeletePage(notebook->GetPageCount() - 1);
     keySender.SetPlatform(nullptr);
     keyPlatform.reset();
+    if (sitesPanel)
+        sitesPanel->ForgetStore();
     if (siteStore) {
         siteStore->Close();
         delete siteStore;

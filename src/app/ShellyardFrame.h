@@ -1,11 +1,12 @@
 #pragma once
 // The main window and hub of the program: owns the site store, the keystroke sender, the docking
-// manager and (as their parent) every pane, the site tree and the notebook of terminal and monitor
-// tabs. Every site command first fills the current-site fields, then acts on them.
+// manager and (as their parent) every pane, the sites pane and the notebook of terminal and monitor
+// tabs. Sites arrive as records, by value: from the sites pane, or made up by Quick Login.
 #include "app/GUIFrame.h"
 #include "session/keys/KeySender.h"
 
 #include "session/ShellyardConnPanel.h"
+#include "storage/SiteRecord.h"
 
 #include <deque>
 #include <memory>
@@ -15,10 +16,10 @@
 #include <wx/utils.h>
 #include <wx/weakref.h>
 #include <wx/timer.h>
-#include <wx/treectrl.h>
+#include <vector>
 
 class KeyPlatform;
-class SiteRecord;
+class ShellyardSitesPanel;
 class SiteStore;
 class StoreMessageSink;
 class wxToolBar;
@@ -41,6 +42,13 @@ enum {
     ID_SITE_MONITOR = 4501,
     ID_SITES_CONNECT_ALL = 4502,
     ID_SITES_DELETE_ALL = 4503,
+    ID_SITE_DUPLICATE = 4504,
+    ID_SITE_MOVE = 4505,
+    ID_FOLDER_NEW = 4506,
+    ID_FOLDER_RENAME = 4507,
+    ID_FOLDER_DELETE = 4508,
+    ID_SITE_MENU_FIRST = ID_SITE_CONNECT,
+    ID_SITE_MENU_LAST = ID_FOLDER_DELETE,
 };
 
 class ShellyardFrame : public GUIFrame {
@@ -48,15 +56,19 @@ public:
     explicit ShellyardFrame(wxFrame* frame);
     ~ShellyardFrame() override;
 
-    // Session operations (the Quick Login and Multi Command Sender panels call these).
-    void ConnectSite();
+    // Session operations (the sites pane, the Quick Login and Multi Command Sender panels call
+    // these). A site with a rowid is used as it is (read from the store by its caller); one without
+    // (Quick Login) takes its login and post-login commands from a stored row of the same host
+    // and name, if there is one.
+    void ConnectSite(SiteRecord site);
+    // Several sites, in this order, a few at a time (see parallelConnections).
+    void ConnectSites(std::vector<SiteRecord> sites);
     void QuickConnect(wxString host, wxString protocol);
     void SendToAllSessions(wxString text);
     bool LocateTerminalPrograms();
 
-    // Site operations.
-    void StartMonitor();
-    void ConnectAllSites();
+    // A monitor tab for an SSH site with auto-login.
+    void StartMonitor(SiteRecord site);
     void ShowPanes(bool show);
 
     // True while connections run or wait for their outcome to be told.
@@ -81,9 +93,7 @@ private:
     void OnAbout(wxCommandEvent& event) override;
 
     void OnToolbarCommand(wxCommandEvent& event);
-    void OnSiteMenu(wxCommandEvent& event);
-    void OnTreeItemActivated(wxTreeEvent& event);
-    void OnTreeItemRightClick(wxTreeEvent& event);
+    void OnSiteMenu(wxCommandEvent& event);  // the sites pane's menu commands, handed on to it
     void OnPageClose(wxAuiNotebookEvent& event);
 
     // SIGTERM, SIGINT and SIGHUP end the program as quitting does, at once. The toolkit calls the
@@ -96,20 +106,11 @@ private:
     void OpenSiteStore();
     void BuildLayout();
     void BuildToolBar();
-    void BuildSiteTree();                 // tree control, image list, root and stored sites
-    void FillSiteTree();
-    enum { kRootMenu = 0, kSiteMenu = 1 };  // kinds of the tree's context menu
-    void ShowSiteMenu(int kind, const wxPoint& point);
-    wxTreeItemId SiteNodeOf(const wxTreeItemId& item) const;  // site node of a site or detail line
-    void OpenMonitorPage();                                    // monitor tab for the current site
-    void OnSiteTreeKey(wxKeyEvent& event);                     // context-menu key on the tree
-    void ReadSiteFromNode(const wxTreeItemId& node);
-    long long RowidOf(const wxTreeItemId& node) const;
-    // The current site's stored row: its own by rowid, or for Quick Login the row stored under its
-    // host and name. Null when there is none to ask.
-    std::unique_ptr<SiteRecord> FindCurrentSite(long long rowid, const wxString& host, const wxString& name);
-    void DeleteSelectedSite();
-    void AppendSiteNode();
+    void BuildSitesPane();  // the sites pane with its tree, filled from the store
+    void OpenMonitorPage(const SiteRecord& site);
+    // A site without a rowid (Quick Login) gets the login and post-login commands of the row stored
+    // under its host and name, if there is one; none otherwise.
+    void TakeStoredLogin(SiteRecord& site);
     void OpenWebPage();
     void ShowConnectionFailure();
     void OpenOptions(bool onPluginsPage);  // the options dialog, on the page with the locations if asked
@@ -133,10 +134,6 @@ private:
     // Connecting: every connection runs on its own (see TerminalConnection) and tells its outcome by
     // an event; outcomes are told to the user in the order the connections started, and the
     // windows stay disabled from the first start to the last outcome.
-    struct SiteToConnect {
-        wxString name, host, protocol, port;
-        long long rowid = 0;
-    };
     struct StartedConnection {
         long id = 0;
         wxString name;
@@ -146,14 +143,13 @@ private:
         Result result = Result::Running;
         wxString refusal;  // why the site's values were refused
     };
-    SiteToConnect CurrentSiteToConnect() const;
-    void StartConnection(const SiteToConnect& site);
+    void StartConnection(SiteRecord site);
     void OnTerminalConnection(wxCommandEvent& event);
     void AdvanceConnections(bool startNow = false);
     void TellOutcome(const StartedConnection& connection);
     size_t RunningConnections() const;
     std::deque<StartedConnection> connections;  // in the order they started
-    std::deque<SiteToConnect> sitesToConnect;    // "Connect all sites" not started yet
+    std::deque<SiteRecord> sitesToConnect;       // "Connect all sites" not started yet
     std::unique_ptr<wxWindowDisabler> connectingDisabler;
     long lastConnectionId = 0;
     bool tellingOutcome = false;
@@ -176,17 +172,7 @@ private:
     SiteStore* siteStore = nullptr;
     wxString puttyPath;
     wxString plinkPath;
-    wxString siteName;
-    wxString siteHost;
-    wxString siteProtocol;
-    wxString siteUser;
-    wxString sitePassword;
-    wxString sitePort;
-    wxString sitePostCommand;
-    wxString siteComments;
-    long long siteRowid = 0;  // the current site's stored row; 0 for a host typed into Quick Login
-    wxTreeCtrl* siteTree = nullptr;
-    wxTreeItemId menuItem;
+    ShellyardSitesPanel* sitesPanel = nullptr;
     std::unique_ptr<KeyPlatform> keyPlatform;
     KeySender keySender;
 

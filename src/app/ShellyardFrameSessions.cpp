@@ -66,20 +66,9 @@ bool ShellyardFrame::LocateTerminalPrograms()
 
 int ShellyardFrame::parallelConnections = 2;
 
-ShellyardFrame::SiteToConnect ShellyardFrame::CurrentSiteToConnect() const
+void ShellyardFrame::ConnectSite(SiteRecord site)
 {
-    SiteToConnect site;
-    site.name = siteName;
-    site.host = siteHost;
-    site.protocol = siteProtocol;
-    site.port = sitePort;
-    site.rowid = siteRowid;
-    return site;
-}
-
-void ShellyardFrame::ConnectSite()
-{
-    StartConnection(CurrentSiteToConnect());
+    StartConnection(std::move(site));
     AdvanceConnections();
 }
 
@@ -93,34 +82,34 @@ size_t ShellyardFrame::RunningConnections() const
 
 // Starts PuTTY for one site and opens its tab at once; the terminal shows in the tab the moment its
 // window is there. The outcome is told by AdvanceConnections, in the order connections started.
-void ShellyardFrame::StartConnection(const SiteToConnect& site)
+void ShellyardFrame::StartConnection(SiteRecord site)
 {
     StartedConnection started;
     started.id = ++lastConnectionId;
-    started.name = site.name;
+    started.name = site.hostname;
 
-    // The login always comes fresh from the database; without a stored row there is no auto-login.
-    std::unique_ptr<SiteRecord> record = FindCurrentSite(site.rowid, site.host, site.name);
-    siteUser = record ? record->hostuser : wxString();
-    sitePassword = record ? record->hostpasswd : wxString();
-    started.refusal = UnsafeSiteValues(site.name, site.protocol, site.host, site.port, siteUser, sitePassword);
+    // The login comes from the stored row, read when the command was given; without a stored row
+    // there is no auto-login.
+    TakeStoredLogin(site);
+    started.refusal = UnsafeSiteValues(site.hostname, site.hosttype, site.hostip, site.hostport, site.hostuser,
+                                       site.hostpasswd);
     if (started.refusal.empty()) {
         LocateTerminalPrograms();
-        TerminalArguments arguments = TerminalArguments::ForPutty(Utf8(puttyPath), Utf8(site.protocol),
-                                                                  Utf8(site.host), Utf8(site.port),
-                                                                  Utf8(siteUser), Utf8(sitePassword));
-        wxLogMessage("Connecting %s: %s", site.name, wxString::FromUTF8(arguments.ForLog().c_str()));
+        TerminalArguments arguments = TerminalArguments::ForPutty(Utf8(puttyPath), Utf8(site.hosttype),
+                                                                  Utf8(site.hostip), Utf8(site.hostport),
+                                                                  Utf8(site.hostuser), Utf8(site.hostpasswd));
+        wxLogMessage("Connecting %s: %s", site.hostname, wxString::FromUTF8(arguments.ForLog().c_str()));
         std::unique_ptr<TerminalProcess> process = TerminalProcess::Start(arguments);
         if (process) {
             if (!connectingDisabler)
                 connectingDisabler = std::make_unique<wxWindowDisabler>();
             ShellyardConnPanel* page = new ShellyardConnPanel(notebook);
             page->SetTerminalProcess(std::move(process));
-            page->SetSite(site.name, siteUser, site.host, site.port, site.protocol);
+            page->SetSite(site.hostname, site.hostuser, site.hostip, site.hostport, site.hosttype);
             // Frozen, the notebook draws its tab row once events flow, not inside the insertion:
             // with dozens of tabs that drawing alone would hold up events for long.
             notebook->Freeze();
-            notebook->AddPage(page, site.name, true, PictureBitmap("tree2"));
+            notebook->AddPage(page, site.hostname, true, PictureBitmap("tree2"));
             notebook->SetPageToolTip(notebook->GetPageIndex(page), page->SiteToolTip());
             notebook->Thaw();
             // The tab row learns whether its tabs overflow when it draws; then it can scroll to the
@@ -197,9 +186,9 @@ void ShellyardFrame::AdvanceConnections(bool startNow)
             break;
         // A site refused at once is done already: its outcome is told in the next round.
         startNow = false;
-        SiteToConnect site = sitesToConnect.front();
+        SiteRecord site = std::move(sitesToConnect.front());
         sitesToConnect.pop_front();
-        StartConnection(site);
+        StartConnection(std::move(site));
     }
     if (!sitesToConnect.empty() && RunningConnections() < parallel)
         nextStartTimer.StartOnce(1);
@@ -284,13 +273,14 @@ void ShellyardFrame::ShowConnectionFailure()
 
 void ShellyardFrame::QuickConnect(wxString host, wxString protocol)
 {
-    siteHost = host;
-    siteProtocol = protocol;
-    siteName = host;
-    siteRowid = 0;  // no node: the login is looked up by host and name
+    // No stored row (rowid 0): the login is looked up by host and name, the name being the host.
+    SiteRecord site;
+    site.hostip = host;
+    site.hostname = host;
+    site.hosttype = protocol;
     // Quick Login has no port field: the protocol's own port is used.
-    sitePort = protocol == "telnet" ? "23" : "22";
-    ConnectSite();
+    site.hostport = protocol == "telnet" ? "23" : "22";
+    ConnectSite(std::move(site));
 }
 
 void ShellyardFrame::SendToAllSessions(wxString text)

@@ -92,13 +92,12 @@ NewSiteDialog::NewSiteDialog(wxWindow* parent, wxWindowID id, const wxString& ti
     userRow->Add(showPasswordButton, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     pageSizer->Add(userRow, 0, wxEXPAND | wxALL, 5);
 
-    // The post-login section is laid out but never enabled: nothing stores its commands yet.
+    // The commands are typed into the terminal once it has logged in; their fields follow the box.
     wxStaticBoxSizer* postLoginBox =
         new wxStaticBoxSizer(new wxStaticBox(connectionPage, wxID_ANY, _("Post-login commands")), wxVERTICAL);
     wxStaticBox* box = postLoginBox->GetStaticBox();
     wxBoxSizer* postLoginSizer = new wxBoxSizer(wxVERTICAL);
     postLoginCheck = new wxCheckBox(box, wxID_ANY, _("Enable Post-login command"));
-    postLoginCheck->Enable(false);
     postLoginSizer->Add(postLoginCheck, 0, wxALL, 5);
     struct CommandRow {
         wxStaticText*& label;
@@ -119,6 +118,16 @@ NewSiteDialog::NewSiteDialog(wxWindow* parent, wxWindowID id, const wxString& ti
     }
     postLoginBox->Add(postLoginSizer, 0, wxEXPAND | wxALL, 5);
     pageSizer->Add(postLoginBox, 1, wxEXPAND | wxALL, 5);
+
+    wxBoxSizer* noteRow = new wxBoxSizer(wxHORIZONTAL);
+    noteLabel = LeadingLabel(connectionPage, _("Note:"));
+    noteRow->Add(noteLabel, 0, wxALL, 5);
+    noteText = new wxTextCtrl(connectionPage, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                              wxTE_MULTILINE);
+    // Three lines of text.
+    noteText->SetMinSize(wxSize(-1, 3 * noteText->GetCharHeight() + 12));
+    noteRow->Add(noteText, 1, wxALL | wxEXPAND, 5);
+    pageSizer->Add(noteRow, 0, wxEXPAND | wxALL, 5);
 
     connectionPage->SetSizer(pageSizer);
     connectionPage->Layout();
@@ -144,6 +153,7 @@ NewSiteDialog::NewSiteDialog(wxWindow* parent, wxWindowID id, const wxString& ti
     autoLoginCheck->Bind(wxEVT_CHECKBOX, &NewSiteDialog::OnAutoLoginClicked, this);
     showPasswordButton->Bind(wxEVT_BUTTON, &NewSiteDialog::OnShowPassword, this);
     okButton->Bind(wxEVT_BUTTON, &NewSiteDialog::OnOK, this);
+    postLoginCheck->Bind(wxEVT_CHECKBOX, &NewSiteDialog::OnPostLoginClicked, this);
 }
 
 NewSiteDialog::~NewSiteDialog()
@@ -152,4 +162,5 @@ NewSiteDialog::~NewSiteDialog()
     autoLoginCheck->Unbind(wxEVT_CHECKBOX, &NewSiteDialog::OnAutoLoginClicked, this);
     showPasswordButton->Unbind(wxEVT_BUTTON, &NewSiteDialog::OnShowPassword, this);
     okButton->Unbind(wxEVT_BUTTON, &NewSiteDialog::OnOK, this);
+    postLoginCheck->Unbind(wxEVT_CHECKBOX, &NewSiteDialog::OnPostLoginClicked, this);
 }

@@ -1,7 +1,8 @@
 #pragma once
-// Layout of the "New Connection" site editor: creates the controls and sizers and routes the
-// protocol choice, the auto-login box, the show-password button and OK to virtual handlers whose
-// base versions only let the event go on. ShellyardNewSiteDialog gives them their behaviour.
+// Layout of the site editor ("New Connection", "Modify Connection"): creates the controls and
+// sizers and routes the protocol choice, the auto-login box, the show-password button, the
+// post-login box and OK to virtual handlers whose base versions only let the event go on.
+// ShellyardNewSiteDialog gives them their behaviour.
 #include <wx/dialog.h>
 
 class wxBitmapButton;
@@ -45,6 +46,8 @@ protected:
     wxTextCtrl* command2Text;
     wxStaticText* command3Label;
     wxTextCtrl* command3Text;
+    wxStaticText* noteLabel;
+    wxTextCtrl* noteText;
     wxStdDialogButtonSizer* buttonSizer;
     wxButton* okButton;
 
@@ -52,4 +55,5 @@ protected:
     virtual void OnAutoLoginClicked(wxCommandEvent& event) { event.Skip(); }
     virtual void OnShowPassword(wxCommandEvent& event) { event.Skip(); }
     virtual void OnOK(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnPostLoginClicked(wxCommandEvent& event) { event.Skip(); }
 };

@@ -5,15 +5,16 @@
 #include <wx/choice.h>
 #include <wx/msgdlg.h>
 #include <wx/textctrl.h>
+#include <wx/tokenzr.h>
 
 namespace {
 const int kTelnetChoice = 1;
 }
 
-ShellyardNewSiteDialog::ShellyardNewSiteDialog(wxWindow* parent)
-    : NewSiteDialog(parent, wxID_ANY, "New Connection", wxDefaultPosition, wxSize(440, 345),
-                    wxDEFAULT_DIALOG_STYLE)
+ShellyardNewSiteDialog::ShellyardNewSiteDialog(wxWindow* parent, const wxString& title)
+    : NewSiteDialog(parent, wxID_ANY, title, wxDefaultPosition, wxSize(440, 345), wxDEFAULT_DIALOG_STYLE)
 {
+    EnableCommandFields(false);
     // The dialog has no Cancel button, and without one the toolkit treats the close box and Escape
     // as a click on OK, which would save the site. Both must cancel instead.
     SetEscapeId(wxID_CANCEL);
@@ -37,6 +38,58 @@ void ShellyardNewSiteDialog::GetSiteFields(wxString& name, wxString& host, wxStr
     port = this->port;
     user = this->user;
     password = this->password;
+}
+
+void ShellyardNewSiteDialog::SetSite(const SiteRecord& stored)
+{
+    site = stored;
+    nameText->ChangeValue(stored.hostname);
+    hostIpText->ChangeValue(stored.hostip);
+    // The choice's own order: SSH, TELNET. Choosing here sends no event, so the stored port stays.
+    const bool telnet = stored.hosttype.CmpNoCase("telnet") == 0;
+    protocolChoice->SetSelection(telnet ? kTelnetChoice : 0);
+    portText->ChangeValue(stored.hostport);
+    userText->ChangeValue(stored.hostuser);
+    passwordText->ChangeValue(stored.hostpasswd);
+    const bool autoLogin = !telnet && (!stored.hostuser.empty() || !stored.hostpasswd.empty());
+    autoLoginCheck->SetValue(autoLogin);
+    autoLoginCheck->Enable(!telnet);
+    EnableLoginFields(autoLogin);
+
+    wxTextCtrl* commands[] = {command1Text, command2Text, command3Text};
+    wxStringTokenizer lines(stored.hostpostcommand, "\n", wxTOKEN_RET_EMPTY_ALL);
+    for (wxTextCtrl* command : commands)
+        command->ChangeValue(lines.HasMoreTokens() ? lines.GetNextToken() : wxString());
+    postLoginCheck->SetValue(!stored.hostpostcommand.empty());
+    EnableCommandFields(!stored.hostpostcommand.empty());
+    noteText->ChangeValue(stored.hostcomments);
+}
+
+wxString ShellyardNewSiteDialog::ReadCommands() const
+{
+    if (!postLoginCheck->IsChecked())
+        return wxString();
+    wxString commands;
+    for (wxTextCtrl* command : {command1Text, command2Text, command3Text}) {
+        if (command->GetValue().empty())
+            continue;
+        if (!commands.empty())
+            commands += "\n";
+        commands += command->GetValue();
+    }
+    return commands;
+}
+
+void ShellyardNewSiteDialog::EnableCommandFields(bool enable)
+{
+    command1Text->Enable(enable);
+    command2Text->Enable(enable);
+    command3Text->Enable(enable);
+}
+
+void ShellyardNewSiteDialog::OnPostLoginClicked(wxCommandEvent& event)
+{
+    EnableCommandFields(postLoginCheck->IsChecked());
 }
 
 void ShellyardNewSiteDialog::EnableLoginFields(bool enable)
@@ -98,6 +151,19 @@ void ShellyardNewSiteDialog::OnOK(wxCommandEvent& event)
         autoLoginCheck->SetValue(false);
         return;
     }
+
+    SiteRecord accepted = site;
+    accepted.hostname = name;
+    accepted.hostip = host;
+    accepted.hosttype = protocol;
+    accepted.hostport = port;
+    accepted.hostuser = user;
+    accepted.hostpasswd = password;
+    accepted.hostpostcommand = ReadCommands();
+    accepted.hostcomments = noteText->GetValue();
+    if (saver && !saver(accepted))
+        return;
+    site = accepted;
 
     // Also works when the dialog is not running modally (then it is only hidden).
     SetReturnCode(1);

@@ -83,6 +83,8 @@ public:
     int MoveSite(long long rowid, long long folder);
     int MoveFolder(long long id, long long parent);  // 1; 0 failed (Gone: no such folder)
 
+    // The path of the open database file (empty until Open succeeds).
+    const wxString& Path() const { return path; }
     // The error text recorded by the last failing database operation (empty when none).
     wxString LastError() const;
     // Why the last operation failed (None after one that succeeded).

@@ -1,5 +1,5 @@
-// The "New Connection" site editor: its initial state, what each control does to the others, the
-// checks made when OK is pressed and the six values it hands out.
+// The site editor: its initial state, what each control does to the others, the checks made when
+// OK is pressed, the values it hands out, and filled from a stored site for "Modify Connection".
 #include "support/GuiTest.h"
 #include "support/NewSiteDialogProbe.h"
 
@@ -60,9 +60,10 @@ protected:
         EXPECT_EQ(In::Password(dialog)->IsEnabled(), enabled);
         EXPECT_EQ(In::ShowPassword(dialog)->IsEnabled(), enabled);
     }
-    void ExpectPostLoginSectionGreyed()
+    // The post-login box can be used for SSH and Telnet alike; the commands follow it.
+    void ExpectPostLoginSectionUnchecked()
     {
-        EXPECT_FALSE(In::PostLogin(dialog)->IsEnabled());
+        EXPECT_TRUE(In::PostLogin(dialog)->IsEnabled());
         EXPECT_FALSE(In::PostLogin(dialog)->IsChecked());
         for (int i = 1; i <= 3; ++i)
             EXPECT_FALSE(In::Command(dialog, i)->IsEnabled()) << "command " << i;
@@ -103,7 +104,7 @@ TEST_F(NewSiteDialogTest, OpensEmptyWithSshOnPort22AndLoginFieldsGreyed)
     EXPECT_TRUE(In::ShowPassword(dialog)->GetBitmap().IsOk());
 
     EXPECT_EQ(In::PostLogin(dialog)->GetLabel(), "Enable Post-login command");
-    ExpectPostLoginSectionGreyed();
+    ExpectPostLoginSectionUnchecked();
     EXPECT_EQ(In::Ok(dialog)->GetId(), wxID_OK);
     EXPECT_TRUE(In::Ok(dialog)->IsShownOnScreen());
 }
@@ -185,7 +186,12 @@ TEST_F(NewSiteDialogTest, ProtocolChangeSetsItsPortAndLoginFields)
     EXPECT_FALSE(In::AutoLogin(dialog)->IsChecked());
     ExpectLoginFieldsEnabled(true);
 
-    ExpectPostLoginSectionGreyed();
+    ExpectPostLoginSectionUnchecked();
+    // Checked, the commands can be typed, for Telnet as well.
+    In::ClickPostLogin(dialog);
+    In::ChooseProtocol(dialog, 1);
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_TRUE(In::Command(dialog, i)->IsEnabled()) << "command " << i;
 }
 
 TEST_F(NewSiteDialogTest, AutoLoginBoxEnablesTheLoginFieldsAndKeepsTheirText)
@@ -198,7 +204,7 @@ TEST_F(NewSiteDialogTest, AutoLoginBoxEnablesTheLoginFieldsAndKeepsTheirText)
     ExpectLoginFieldsEnabled(false);
     EXPECT_EQ(In::User(dialog)->GetValue(), "admin");
     EXPECT_EQ(In::Password(dialog)->GetValue(), "secret");
-    ExpectPostLoginSectionGreyed();
+    ExpectPostLoginSectionUnchecked();
 }
 
 TEST_F(NewSiteDialogTest, UserAndPasswordTypedForSshAreStillHandedOutForTelnet)
@@ -289,4 +295,68 @@ TEST_F(NewSiteDialogTest, RealModalRunEndsWithOneOnOkAndCancelsOnCloseBoxOrEscap
               }),
               wxID_CANCEL);
     EXPECT_EQ(RunModal([this] { In::ClickOk(dialog); }), 1);
+}
+
+// Filled from a stored site, the editor shows every value, hands back what was changed with the
+// site's rowid and folder, and stays open with everything typed while the saver cannot store it.
+TEST_F(NewSiteDialogTest, FilledFromASiteItHandsBackEveryFieldAndStaysOpenWhileTheSaveFails)
+{
+    dialog->Destroy();
+    dialog = new ShellyardNewSiteDialog(nullptr, "Modify Connection");
+    dialog->Show();
+    SiteRecord stored;
+    stored.rowid = 42;
+    stored.folder = 7;
+    stored.hostname = wxString::FromUTF8("web \"1\" 100% \t שלום");
+    stored.hostip = "10.0.0.1";
+    stored.hosttype = "ssh";
+    stored.hostport = "2222";
+    stored.hostuser = "root";
+    stored.hostpasswd = "pw";
+    stored.hostpostcommand = "cd /var/log\nsudo -i";
+    stored.hostcomments = wxString::FromUTF8("rack 4\nask Ana first");
+    dialog->SetSite(stored);
+    EXPECT_EQ(dialog->GetTitle(), "Modify Connection");
+    EXPECT_EQ(In::Name(dialog)->GetValue(), stored.hostname);
+    EXPECT_EQ(In::Port(dialog)->GetValue(), "2222") << "filling the protocol keeps the stored port";
+    EXPECT_TRUE(In::AutoLogin(dialog)->IsChecked());
+    EXPECT_EQ(In::Password(dialog)->GetValue(), "pw");
+    EXPECT_TRUE(In::Password(dialog)->IsEnabled());
+    EXPECT_TRUE(In::PostLogin(dialog)->IsChecked());
+    EXPECT_EQ(In::Command(dialog, 1)->GetValue(), "cd /var/log");
+    EXPECT_EQ(In::Command(dialog, 2)->GetValue(), "sudo -i");
+    EXPECT_EQ(In::Command(dialog, 3)->GetValue(), "");
+    EXPECT_TRUE(In::Command(dialog, 3)->IsEnabled());
+    EXPECT_EQ(In::Note(dialog)->GetValue(), stored.hostcomments);
+
+    int tries = 0;
+    SiteRecord offered;
+    dialog->SetSaver([&](const SiteRecord& site) {
+        offered = site;
+        return ++tries > 1;
+    });
+    In::Type(In::Command(dialog, 1), "");
+    In::Type(In::Command(dialog, 3), "tmux attach");
+    In::ChooseProtocol(dialog, 1);  // TELNET: commands stay, the port follows
+    In::ClickOk(dialog);
+    EXPECT_FALSE(Accepted());
+    EXPECT_TRUE(dialog->IsShown());
+    EXPECT_EQ(In::Command(dialog, 3)->GetValue(), "tmux attach") << "what was typed stays for the next try";
+    EXPECT_EQ(offered.hostpostcommand, "sudo -i\ntmux attach");
+    EXPECT_EQ(offered.hosttype, "telnet");
+    EXPECT_EQ(offered.hostport, "23");
+
+    In::ClickOk(dialog);
+    ASSERT_TRUE(Accepted());
+    SiteRecord saved = dialog->GetSite();
+    EXPECT_EQ(saved.rowid, 42);
+    EXPECT_EQ(saved.folder, 7);
+    EXPECT_EQ(saved.hostname, stored.hostname);
+    EXPECT_EQ(saved.hostcomments, stored.hostcomments);
+    EXPECT_EQ(saved.hostpostcommand, "sudo -i\ntmux attach");
+
+    // Unchecked, the box stores no commands.
+    In::PostLogin(dialog)->SetValue(false);
+    In::ClickOk(dialog);
+    EXPECT_EQ(dialog->GetSite().hostpostcommand, "");
 }

@@ -131,9 +131,9 @@ protected:
     // Connects a stored site the way the site tree does: fills the current site, then connects.
     ShellyardConnPanel* ConnectStored(const wxString& name)
     {
-        FrameProbe::SetCurrentSite(frame, {name, "127.0.0.1", "ssh", "", "", wxString(port)});
+        const SiteRecord chosen = FrameProbe::Record({name, "127.0.0.1", "ssh", "", "", wxString(port)});
         size_t before = Notebook()->GetPageCount();
-        frame->ConnectSite();
+        frame->ConnectSite(chosen);
         ConnectionsDone();
         if (Notebook()->GetPageCount() != before + 1)
             return nullptr;
@@ -418,11 +418,11 @@ TEST_F(SessionTest, PuttyConfigurationFromAMissingLocationSaysSo)
     Start();
     AppConfig::Instance().WritePuttyPath(wxString::FromUTF8((root + "/gone/putty").c_str()));
     AppConfig::Instance().WritePlinkPath("/usr/bin/plink");
-    FrameProbe::SetCurrentSite(frame, {"x", "127.0.0.1", "ssh", "", "", "1"});
+    const SiteRecord chosen = FrameProbe::Record({"x", "127.0.0.1", "ssh", "", "", "1"});
     // The location is read at connections and start-up; this one comes from a failed connection.
     ModalScript::Get().ExpectMessage(kFailureMessage, "Shellyard", wxOK | wxICON_INFORMATION, wxID_OK);
     ModalScript::Get().ExpectDialog<wxDialog>("the options dialog", [](wxDialog*) { return wxID_CANCEL; });
-    frame->ConnectSite();
+    frame->ConnectSite(chosen);
     ConnectionsDone();
     ModalScript::Get().ExpectMessage(kFailureMessage, "Shellyard", wxOK | wxICON_INFORMATION, wxID_OK);
     FrameProbe::Command(frame, FrameProbe::PuttyConfigurationId(frame));
@@ -566,8 +566,8 @@ TEST_F(SessionTest, ClosingATabWhileItConnectsEndsItsProgram)
     chmod(slowStart.c_str(), 0755);
     AppConfig::Instance().WritePuttyPath(wxString::FromUTF8(slowStart.c_str()));
     AppConfig::Instance().WritePlinkPath("/usr/bin/plink");
-    FrameProbe::SetCurrentSite(frame, {"slow", "127.0.0.1", "ssh", "", "", wxString(port)});
-    frame->ConnectSite();
+    const SiteRecord chosen = FrameProbe::Record({"slow", "127.0.0.1", "ssh", "", "", wxString(port)});
+    frame->ConnectSite(chosen);
     ASSERT_EQ(Notebook()->GetPageCount(), 1u);
     ASSERT_EQ(ChildProcesses().size(), 1u);
     EXPECT_TRUE(frame->IsConnecting());
@@ -695,20 +695,20 @@ TEST_F(SessionTest, SiteValuesThatWouldBecomeOptionsStartNothing)
     Start(rows);
     for (const Bad& b : bad) {
         SCOPED_TRACE(b.name);
-        FrameProbe::SetCurrentSite(frame, {b.name, b.host, b.protocol, "", "", b.port});
+        const SiteRecord chosen = FrameProbe::Record({b.name, b.host, b.protocol, "", "", b.port});
         ModalScript::Get().ExpectMessage("The site " + b.name + " cannot be started: " + b.reason + ".", "Shellyard",
                                          wxOK | wxICON_WARNING, wxID_OK);
-        frame->ConnectSite();
+        frame->ConnectSite(chosen);
         ConnectionsDone();
         ModalScript::Get().Verify();
         EXPECT_TRUE(ChildProcesses().empty());
         EXPECT_EQ(Notebook()->GetPageCount(), 0u);
     }
     // The monitor checks the same values before PLink starts.
-    FrameProbe::SetCurrentSite(frame, {"two lines", "127.0.0.1", "ssh", "", "", port});
+    const SiteRecord chosen = FrameProbe::Record({"two lines", "127.0.0.1", "ssh", "", "", port});
     ModalScript::Get().ExpectMessage("The site two lines cannot be started: its user contains a control character.",
                                      "Shellyard", wxOK | wxICON_WARNING, wxID_OK);
-    frame->StartMonitor();
+    frame->StartMonitor(chosen);
     ModalScript::Get().Verify();
     EXPECT_TRUE(ChildProcesses().empty());
     EXPECT_EQ(Notebook()->GetPageCount(), 0u);
@@ -1039,5 +1039,4 @@ TEST_F(SessionTest, QuickLoginOverTelnetUsesTheTelnetPort)
     EXPECT_EQ(CommandLineOf(page->GetTerminalProcess()->Pid()),
               std::string("/usr/bin/putty") + '\0' + "-load" + '\0' + "Default Settings" + '\0' + "-telnet" + '\0' +
                   "127.0.0.1" + '\0' + "-P" + '\0' + "23" + '\0');
-    EXPECT_EQ(FrameProbe::CurrentSite(frame).port, "23");
 }

@@ -2,6 +2,9 @@
 // Read access to the main window's parts for the GUI tests (ShellyardFrame names this struct its
 // friend). Only the tests include this header.
 #include "app/ShellyardFrame.h"
+#include "app/ShellyardSitesPanel.h"
+#include "app/SiteTreeItemData.h"
+#include "storage/SiteStore.h"
 #include "dialogs/ShellyardAboutDialog.h"
 #include "session/ShellyardLoginPanel.h"
 #include "session/ShellyardMCSPanel.h"
@@ -13,7 +16,10 @@ struct FrameProbe {
     static wxAuiManager& Aui(ShellyardFrame* f) { return f->auiManager; }
     static wxAuiNotebook* Notebook(ShellyardFrame* f) { return f->notebook; }
     static wxToolBar* ToolBar(ShellyardFrame* f) { return f->toolBar; }
-    static wxTreeCtrl* Tree(ShellyardFrame* f) { return f->siteTree; }
+    static ShellyardSitesPanel* Sites(ShellyardFrame* f) { return f->sitesPanel; }
+    static wxTreeCtrl* Tree(ShellyardFrame* f) { return f->sitesPanel->siteTree; }
+    static wxTreeCtrl* FindTree(ShellyardFrame* f) { return f->sitesPanel->findTree; }
+    static wxTextCtrl* FindField(ShellyardFrame* f) { return f->sitesPanel->findText; }
     static SiteStore* Store(ShellyardFrame* f) { return f->siteStore; }
     static const wxString& PuttyPath(ShellyardFrame* f) { return f->puttyPath; }
     static const wxString& PlinkPath(ShellyardFrame* f) { return f->plinkPath; }
@@ -23,23 +29,55 @@ struct FrameProbe {
     static wxWindow* LoginButton(ShellyardFrame* f) { return f->loginPanel->loginButton; }
     static ShellyardMCSPanel* MCSPanel(ShellyardFrame* f) { return f->mcsPanel; }
     static KeySender& Keys(ShellyardFrame* f) { return f->keySender; }
-    static wxTreeItemId& MenuItem(ShellyardFrame* f) { return f->menuItem; }
+    static wxTreeItemId& MenuItem(ShellyardFrame* f) { return f->sitesPanel->menuItem; }
 
     struct Site {
         wxString name, host, protocol, user, password, port;
     };
+    // A site as the caller gives it, without a stored row (as Quick Login makes one).
+    static SiteRecord Record(const Site& s)
+    {
+        SiteRecord record;
+        record.hostname = s.name;
+        record.hostip = s.host;
+        record.hosttype = s.protocol;
+        record.hostuser = s.user;
+        record.hostpasswd = s.password;
+        record.hostport = s.port;
+        return record;
+    }
+    // The site the sites pane's menu acts on (as read from the store when the menu opened).
     static Site CurrentSite(ShellyardFrame* f)
     {
-        return {f->siteName, f->siteHost, f->siteProtocol, f->siteUser, f->sitePassword, f->sitePort};
+        const SiteRecord& s = f->sitesPanel->menuSite;
+        return {s.hostname, s.hostip, s.hosttype, s.hostuser, s.hostpasswd, s.hostport};
     }
+    // Points the sites pane's menu at the first stored site of this name and host, as a right click
+    // on its node would; with no such site the menu points nowhere.
     static void SetCurrentSite(ShellyardFrame* f, const Site& s)
     {
-        f->siteName = s.name;
-        f->siteHost = s.host;
-        f->siteProtocol = s.protocol;
-        f->siteUser = s.user;
-        f->sitePassword = s.password;
-        f->sitePort = s.port;
+        ShellyardSitesPanel* panel = f->sitesPanel;
+        panel->menuTree = panel->siteTree;
+        panel->menuItem = wxTreeItemId();
+        panel->menuSite = Record(s);
+        for (const auto& node : panel->siteNodes) {
+            const SiteCatalog::Site* site = panel->catalog.FindSite(node.first);
+            if (!site || site->name != s.name || site->host != s.host ||
+                (panel->menuItem.IsOk() && panel->RowidOf(panel->siteTree, panel->menuItem) < node.first))
+                continue;
+            panel->menuItem = node.second;
+            std::unique_ptr<SiteRecord> stored = f->siteStore->FindSiteByRowid(node.first);
+            if (stored)
+                panel->menuSite = *stored;
+        }
+    }
+
+    // "Connect all sites" from the root's menu.
+    static void ConnectAllSites(ShellyardFrame* f)
+    {
+        f->sitesPanel->menuTree = f->sitesPanel->siteTree;
+        f->sitesPanel->menuItem = f->sitesPanel->siteTree->GetRootItem();
+        Command(f, ID_SITES_CONNECT_ALL);
     }
 
     // Sends a menu or tool command to the frame as a click would.

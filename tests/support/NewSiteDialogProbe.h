@@ -25,6 +25,7 @@ struct NewSiteDialogProbe {
     static wxBitmapButton* ShowPassword(D* d) { return d->showPasswordButton; }
     static wxCheckBox* PostLogin(D* d) { return d->postLoginCheck; }
     static wxTextCtrl* Command(D* d, int i) { return i == 1 ? d->command1Text : i == 2 ? d->command2Text : d->command3Text; }
+    static wxTextCtrl* Note(D* d) { return d->noteText; }
     static wxButton* Ok(D* d) { return d->okButton; }
     static const wxString& StoredName(D* d) { return d->name; }
 
@@ -52,6 +53,14 @@ struct NewSiteDialogProbe {
         button->GetEventHandler()->ProcessEvent(event);
     }
     static void ClickShowPassword(D* d) { Click(d->showPasswordButton); }
+    static void ClickPostLogin(D* d)
+    {
+        d->postLoginCheck->SetValue(!d->postLoginCheck->GetValue());
+        wxCommandEvent event(wxEVT_CHECKBOX, d->postLoginCheck->GetId());
+        event.SetEventObject(d->postLoginCheck);
+        event.SetInt(d->postLoginCheck->GetValue() ? 1 : 0);
+        d->postLoginCheck->GetEventHandler()->ProcessEvent(event);
+    }
     static void ClickOk(D* d) { Click(d->okButton); }
 
     // Fills the fields a user would type into (a null pointer leaves the field as it is).

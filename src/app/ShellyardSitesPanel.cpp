@@ -1,0 +1,610 @@
+// The sites pane: filling the tree, its nodes and context menus, and the site commands (connect,
+// monitor, delete, modify, duplicate, delete all, the new-site flow).
+#include "app/ShellyardSitesPanel.h"
+
+#include "app/ShellyardFrame.h"
+#include "app/SiteTreeItemData.h"
+#include "dialogs/ShellyardNewSiteDialog.h"
+#include "storage/SiteStore.h"
+
+#include <wx/filename.h>
+#include <wx/log.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/textctrl.h>
+
+namespace {
+enum { kRootImage = 0, kRootSelectedImage = 1, kSiteImage = 2, kFolderImage = 3, kOpenFolderImage = 4,
+       kDetailImage = 6 };
+}
+
+ShellyardSitesPanel::ShellyardSitesPanel(ShellyardFrame* frame, SiteStore* store)
+    : SitesPanel(frame), frame(frame), store(store)
+{
+    for (wxTreeCtrl* tree : {siteTree, findTree}) {
+        wxTreeItemId root = tree->AddRoot(_("Sites List"), kRootImage, kRootSelectedImage,
+                                          new SiteTreeItemData("Root item"));
+        // The root is expanded before the sites arrive: expanding it afterwards would lay out
+        // every site once more, which takes long with thousands of them.
+        tree->SetItemHasChildren(root, true);
+        tree->Expand(root);
+    }
+    // Ctrl+F anywhere in the main window goes to Find (a terminal that holds the keys keeps them).
+    frame->Bind(wxEVT_CHAR_HOOK, &ShellyardSitesPanel::OnFrameKey, this);
+}
+
+void ShellyardSitesPanel::OnFrameKey(wxKeyEvent& event)
+{
+    if (event.GetKeyCode() == 'F' && event.GetModifiers() == wxMOD_CONTROL) {
+        FocusFind();
+        return;
+    }
+    event.Skip();
+}
+
+void ShellyardSitesPanel::FocusFind()
+{
+    findText->SetFocus();
+    findText->SelectAll();
+}
+
+// Folders first, each with its folders and then its sites, so that folders stand above the sites
+// of their level. Every site is shown, however many there are: a store is never cut short
+// silently. Detail lines come when a site is first opened.
+void ShellyardSitesPanel::Fill()
+{
+    std::unique_ptr<SiteList> sites = store ? store->ListSites() : nullptr;
+    if (!sites && store && store->LastFailure() != SiteStore::Failure::Incorrect)
+        TellFailure(_("The sites could not be read"), false);
+    std::vector<SiteFolder> folders = store && sites ? store->ListFolders() : std::vector<SiteFolder>();
+    const SiteList none;
+    catalog.Load(sites ? *sites : none, folders);
+
+    siteTree->Freeze();
+    BuildContents(0, siteTree->GetRootItem());
+    siteTree->Thaw();
+    Changed();
+}
+
+void ShellyardSitesPanel::BuildContents(long long folder, const wxTreeItemId& node)
+{
+    size_t position = siteTree->GetChildrenCount(node, false);
+    for (long long id : catalog.FoldersIn(folder)) {
+        wxTreeItemId child = AddFolderNode(siteTree, node, *catalog.FindFolder(id), position++);
+        folderNodes[id] = child;
+        BuildContents(id, child);
+    }
+    for (long long rowid : catalog.SitesIn(folder))
+        siteNodes[rowid] = AddSiteNode(siteTree, node, *catalog.FindSite(rowid), position++);
+}
+
+wxTreeItemId ShellyardSitesPanel::AddSiteNode(wxTreeCtrl* tree, const wxTreeItemId& parent,
+                                              const SiteCatalog::Site& site, size_t position)
+{
+    auto* data = new SiteTreeItemData("SiteItem", site.rowid, site.folder);
+    wxTreeItemId node = position >= tree->GetChildrenCount(parent, false)
+                            ? tree->AppendItem(parent, site.name, kSiteImage, kSiteImage, data)
+                            : tree->InsertItem(parent, position, site.name, kSiteImage, kSiteImage, data);
+    tree->SetItemHasChildren(node, true);
+    return node;
+}
+
+wxTreeItemId ShellyardSitesPanel::AddFolderNode(wxTreeCtrl* tree, const wxTreeItemId& parent,
+                                                const SiteFolder& folder, size_t position)
+{
+    auto* data = new SiteTreeItemData("FolderItem", 0, folder.id);
+    wxTreeItemId node = position >= tree->GetChildrenCount(parent, false)
+                            ? tree->AppendItem(parent, folder.name, kFolderImage, kFolderImage, data)
+                            : tree->InsertItem(parent, position, folder.name, kFolderImage, kFolderImage, data);
+    tree->SetItemImage(node, kOpenFolderImage, wxTreeItemIcon_Expanded);
+    tree->SetItemImage(node, kOpenFolderImage, wxTreeItemIcon_SelectedExpanded);
+    return node;
+}
+
+// The four detail lines of a site, made when the site is first opened: with thousands of sites,
+// lines nobody looks at would cost most of the start.
+void ShellyardSitesPanel::AddDetailLines(wxTreeCtrl* tree, const wxTreeItemId& node)
+{
+    const SiteCatalog::Site* site = catalog.FindSite(RowidOf(tree, node));
+    if (!site)
+        return;
+    const wxString lines[] = {"Host:" + site->host, "Type:" + site->protocol, "Port:" + site->port,
+                              site->hasUser ? "Auto:Yes" : "Auto:No"};
+    if (tree->GetChildrenCount(node, false) == 4) {
+        wxTreeItemIdValue cookie;
+        wxTreeItemId line = tree->GetFirstChild(node, cookie);
+        for (const wxString& text : lines) {
+            tree->SetItemText(line, text);
+            line = tree->GetNextChild(node, cookie);
+        }
+        return;
+    }
+    tree->DeleteChildren(node);
+    for (const wxString& text : lines)
+        tree->AppendItem(node, text, kDetailImage, kDetailImage);
+}
+
+void ShellyardSitesPanel::OnTreeItemExpanding(wxTreeEvent& event)
+{
+    auto* tree = static_cast<wxTreeCtrl*>(event.GetEventObject());
+    SiteTreeItemData* data = DataOf(tree, event.GetItem());
+    if (data && data->IsSite() && tree->GetChildrenCount(event.GetItem(), false) == 0)
+        AddDetailLines(tree, event.GetItem());
+    event.Skip();
+}
+
+void ShellyardSitesPanel::OnTreeItemToolTip(wxTreeEvent& event)
+{
+    auto* tree = static_cast<wxTreeCtrl*>(event.GetEventObject());
+    const SiteCatalog::Site* site = catalog.FindSite(RowidOf(tree, SiteNodeOf(tree, event.GetItem())));
+    if (site && !site->note.empty())
+        event.SetToolTip(site->note);
+}
+
+SiteTreeItemData* ShellyardSitesPanel::DataOf(wxTreeCtrl* tree, const wxTreeItemId& item) const
+{
+    return item.IsOk() ? dynamic_cast<SiteTreeItemData*>(tree->GetItemData(item)) : nullptr;
+}
+
+// A detail line stands for the site it belongs to: commands on it act on its parent, never on a
+// site that happens to be named like the line.
+wxTreeItemId ShellyardSitesPanel::SiteNodeOf(wxTreeCtrl* tree, const wxTreeItemId& item) const
+{
+    if (!item.IsOk())
+        return wxTreeItemId();
+    if (SiteTreeItemData* data = DataOf(tree, item))
+        return data->IsSite() ? item : wxTreeItemId();
+    wxTreeItemId parent = tree->GetItemParent(item);
+    SiteTreeItemData* parentData = DataOf(tree, parent);
+    return parentData && parentData->IsSite() ? parent : wxTreeItemId();
+}
+
+long long ShellyardSitesPanel::RowidOf(wxTreeCtrl* tree, const wxTreeItemId& item) const
+{
+    SiteTreeItemData* data = DataOf(tree, item);
+    return data && data->IsSite() ? data->GetRowid() : 0;
+}
+
+wxTreeItemId ShellyardSitesPanel::FolderNode(long long folder) const
+{
+    auto found = folderNodes.find(folder);
+    return folder == 0 || found == folderNodes.end() ? siteTree->GetRootItem() : found->second;
+}
+
+void ShellyardSitesPanel::RemoveSiteNode(long long rowid)
+{
+    auto found = siteNodes.find(rowid);
+    if (found == siteNodes.end())
+        return;
+    if (menuTree == siteTree && menuItem.IsOk() && SiteNodeOf(siteTree, menuItem) == found->second)
+        menuItem = wxTreeItemId();
+    siteTree->Delete(found->second);
+    siteNodes.erase(found);
+}
+
+void ShellyardSitesPanel::PlaceSite(long long rowid, bool select, bool expand)
+{
+    RemoveSiteNode(rowid);
+    const SiteCatalog::Site* site = catalog.FindSite(rowid);
+    if (!site)
+        return;
+    wxTreeItemId node = AddSiteNode(siteTree, FolderNode(site->folder), *site, catalog.SitePosition(rowid));
+    siteNodes[rowid] = node;
+    if (expand)
+        siteTree->Expand(node);
+    if (select) {
+        siteTree->SelectItem(node);
+        siteTree->EnsureVisible(node);
+    }
+}
+
+void ShellyardSitesPanel::Changed()
+{
+    wxTreeItemId root = siteTree->GetRootItem();
+    siteTree->SetItemHasChildren(root, siteTree->GetChildrenCount(root, false) > 0);
+    if (!siteTree->IsExpanded(root) && siteTree->ItemHasChildren(root))
+        siteTree->Expand(root);
+    if (!findText->GetValue().empty())
+        ShowMatches();
+}
+
+// ---- Menus ---------------------------------------------------------------------------------------
+
+void ShellyardSitesPanel::OnTreeItemActivated(wxTreeEvent& event)
+{
+    auto* tree = static_cast<wxTreeCtrl*>(event.GetEventObject());
+    long long rowid = RowidOf(tree, SiteNodeOf(tree, event.GetItem()));
+    if (!rowid)
+        return;  // the root, a folder (it opens by itself), an empty spot
+    std::optional<SiteRecord> site = ReadSite(rowid);
+    if (!site)
+        return;
+    wxString question = wxString::Format(_("Are you sure to connect %s - %s now?"), site->hostname, site->hostip);
+    if (wxMessageBox(question, "Shellyard", wxYES_NO, frame) == wxYES)
+        frame->ConnectSite(*site);
+}
+
+void ShellyardSitesPanel::OnTreeItemRightClick(wxTreeEvent& event)
+{
+    auto* tree = static_cast<wxTreeCtrl*>(event.GetEventObject());
+    // The tree reports the click in its own coordinates. A menu asked for from the keyboard has no
+    // point and opens at the centre of the main window.
+    wxPoint point = event.GetPoint();
+    if (point == wxPoint(-1, -1))
+        point = ScreenToClient(frame->ClientToScreen(wxPoint(frame->GetSize().GetWidth() / 2,
+                                                             frame->GetSize().GetHeight() / 2)));
+    else
+        point = ScreenToClient(tree->ClientToScreen(point));
+
+    menuTree = tree;
+    menuSite = SiteRecord();
+    menuFolder = 0;
+    wxTreeItemId site = SiteNodeOf(tree, event.GetItem());
+    SiteTreeItemData* data = DataOf(tree, event.GetItem());
+    if (site.IsOk()) {
+        menuItem = site;
+        std::optional<SiteRecord> stored = ReadSite(RowidOf(tree, site));
+        if (!stored)
+            return;
+        menuSite = *stored;
+        ShowMenu(MenuKind::Site, point);
+        event.Skip();
+    } else if (data && data->IsFolder()) {
+        menuItem = event.GetItem();
+        menuFolder = data->GetFolder();
+        ShowMenu(MenuKind::Folder, point);
+    } else {
+        menuItem = tree->GetRootItem();
+        ShowMenu(MenuKind::Root, point);
+    }
+}
+
+void ShellyardSitesPanel::OnTreeKey(wxKeyEvent& event)
+{
+    // This tree reports a right click for the mouse only. The context-menu key and Shift+F10 ask
+    // for the same menu without a point, so that it opens at the centre of the main window.
+    auto* tree = static_cast<wxTreeCtrl*>(event.GetEventObject());
+    bool menuKey = event.GetKeyCode() == WXK_MENU ||
+                   (event.GetKeyCode() == WXK_F10 && event.GetModifiers() == wxMOD_SHIFT);
+    wxTreeItemId item = tree->GetFocusedItem();
+    if (!menuKey || !item.IsOk()) {
+        event.Skip();
+        return;
+    }
+    wxTreeEvent request(wxEVT_TREE_ITEM_RIGHT_CLICK, tree, item);
+    request.SetPoint(wxPoint(-1, -1));
+    tree->GetEventHandler()->ProcessEvent(request);
+}
+
+void ShellyardSitesPanel::ShowMenu(MenuKind kind, const wxPoint& point)
+{
+    wxMenu menu;
+    switch (kind) {
+    case MenuKind::Root:
+        menu.Append(ID_SITES_CONNECT_ALL, _("Connect all sites"), wxEmptyString);
+        menu.Append(ID_SITES_DELETE_ALL, _("Delete all sites"), wxEmptyString);
+        menu.AppendSeparator();
+        menu.Append(ID_FOLDER_NEW, wxGetTranslation(wxString::FromUTF8("New folder…")), wxEmptyString);
+        break;
+    case MenuKind::Folder:
+        menu.Append(ID_SITES_CONNECT_ALL, _("Connect all sites"), wxEmptyString);
+        menu.AppendSeparator();
+        menu.Append(ID_FOLDER_NEW, wxGetTranslation(wxString::FromUTF8("New folder…")), wxEmptyString);
+        menu.Append(ID_FOLDER_RENAME, wxGetTranslation(wxString::FromUTF8("Rename folder…")), wxEmptyString);
+        menu.Append(ID_FOLDER_DELETE, _("Delete folder"), wxEmptyString);
+        break;
+    case MenuKind::Site:
+        menu.Append(ID_SITE_CONNECT, _("Connect this site"), wxEmptyString);
+        menu.Append(ID_SITE_DELETE, _("Delete this site"), wxEmptyString);
+        menu.Append(ID_SITE_MODIFY, _("Modify this site"), wxEmptyString);
+        menu.Append(ID_SITE_DUPLICATE, _("Duplicate this site"), wxEmptyString);
+        menu.Append(ID_SITE_MOVE, wxGetTranslation(wxString::FromUTF8("Move to folder…")), wxEmptyString);
+        menu.AppendSeparator();
+        menu.Append(ID_SITE_MONITOR, _("Monitor this site"), wxEmptyString);
+        break;
+    }
+    PopupMenu(&menu, point);
+}
+
+void ShellyardSitesPanel::OnSiteMenu(wxCommandEvent& event)
+{
+    // A command is for the node the last menu was opened on; once that node has gone (its site
+    // deleted, say) the command does nothing.
+    if (!menuTree || !menuItem.IsOk())
+        return;
+    const bool onSite = SiteNodeOf(menuTree, menuItem).IsOk();
+    SiteTreeItemData* data = DataOf(menuTree, menuItem);
+    const long long folder = data && data->IsFolder() ? data->GetFolder() : 0;
+    switch (event.GetId()) {
+    case ID_SITE_CONNECT:
+        if (onSite)
+            ConnectChosen();
+        break;
+    case ID_SITE_DELETE:
+        if (onSite)
+            DeleteChosen();
+        break;
+    case ID_SITE_MODIFY:
+        if (onSite)
+            ModifyChosen();
+        break;
+    case ID_SITE_DUPLICATE:
+        if (onSite)
+            DuplicateChosen();
+        break;
+    case ID_SITE_MOVE:
+        if (onSite)
+            MoveChosen();
+        break;
+    case ID_SITE_MONITOR:
+        if (onSite)
+            MonitorChosen();
+        break;
+    case ID_SITES_CONNECT_ALL:
+        if (!onSite)
+            ConnectAllIn(folder);
+        break;
+    case ID_SITES_DELETE_ALL:
+        if (!onSite && !folder)
+            DeleteAllSites();
+        break;
+    case ID_FOLDER_NEW:
+        if (!onSite)
+            NewFolderIn(folder);
+        break;
+    case ID_FOLDER_RENAME:
+        if (folder)
+            RenameFolder(folder);
+        break;
+    case ID_FOLDER_DELETE:
+        if (folder)
+            DeleteFolder(folder);
+        break;
+    }
+}
+
+// ---- Reading and telling -----------------------------------------------------------------------
+
+void ShellyardSitesPanel::TellFailure(const wxString& head, bool writing)
+{
+    if (!store)
+        return;
+    wxString reason;
+    switch (store->LastFailure()) {
+    case SiteStore::Failure::Incorrect:
+        return;  // the store has shown its own message
+    case SiteStore::Failure::Busy:
+        reason = writing ? _("the database is busy (another program is using it). Nothing was changed; try again.")
+                         : _("the database is busy (another program is using it); try again later.");
+        break;
+    case SiteStore::Failure::ReadOnly:
+        reason = _("the database cannot be written (it is read-only). Nothing was changed.");
+        break;
+    case SiteStore::Failure::Full:
+        reason = _("the disk is full. Nothing was changed; free some space and try again.");
+        break;
+    case SiteStore::Failure::Gone:
+        reason = _("it is no longer in the database (another program may have deleted it).");
+        break;
+    default:
+        reason = writing ? wxString::Format(_("the database refused it (%s). Nothing was changed."), store->LastError())
+                         : wxString::Format(_("the database could not be read (%s)."), store->LastError());
+        break;
+    }
+    wxLogMessage("%s: %s", head, store->LastError());
+    wxMessageBox(head + ": " + reason, "Shellyard", wxOK | wxICON_ERROR, frame);
+}
+
+std::optional<SiteRecord> ShellyardSitesPanel::ReadSite(long long rowid)
+{
+    const SiteCatalog::Site* known = catalog.FindSite(rowid);
+    const wxString name = known ? known->name : wxString();
+    std::unique_ptr<SiteRecord> stored = store ? store->FindSiteByRowid(rowid) : nullptr;
+    if (!stored) {
+        TellFailure(wxString::Format(_("The site %s could not be read"), name), false);
+        return std::nullopt;
+    }
+    if (stored->rowid == 0) {
+        // Deleted by another program: the tree shows only what is stored.
+        wxMessageBox(wxString::Format(_("The site %s is no longer in the database (another program may have "
+                                        "deleted it)."),
+                                      name),
+                     "Shellyard", wxOK | wxICON_INFORMATION, frame);
+        catalog.RemoveSite(rowid);
+        RemoveSiteNode(rowid);
+        Changed();
+        return std::nullopt;
+    }
+    // What another program changed shows too.
+    if (known && (known->name != stored->hostname || known->host != stored->hostip ||
+                  known->folder != stored->folder || known->note != stored->hostcomments ||
+                  known->port != stored->hostport || known->protocol != stored->hosttype)) {
+        const bool moved = known->folder != stored->folder;
+        catalog.PutSite(*stored);
+        if (moved) {
+            PlaceSite(rowid);
+        } else if (auto node = siteNodes.find(rowid); node != siteNodes.end()) {
+            siteTree->SetItemText(node->second, stored->hostname);
+            if (siteTree->GetChildrenCount(node->second, false) > 0)
+                AddDetailLines(siteTree, node->second);
+        }
+    }
+    return *stored;
+}
+
+// ---- Site commands -------------------------------------------------------------------------------
+
+void ShellyardSitesPanel::ConnectChosen()
+{
+    frame->ConnectSite(menuSite);
+}
+
+void ShellyardSitesPanel::MonitorChosen()
+{
+    frame->StartMonitor(menuSite);
+}
+
+void ShellyardSitesPanel::ConnectAllIn(long long folder)
+{
+    // Every site in tree order, those of inner folders too, each read as stored now.
+    std::vector<long long> rowids = catalog.SitesUnder(folder);
+    if (rowids.empty() || !store)
+        return;
+    std::unique_ptr<SiteList> stored = store->ListSites();
+    if (!stored) {
+        TellFailure(_("The sites could not be read"), false);
+        return;
+    }
+    std::unordered_map<long long, size_t> index;
+    for (size_t i = 0; i < stored->GetCount(); ++i)
+        index[stored->Item(i).rowid] = i;
+    std::vector<SiteRecord> sites;
+    for (long long rowid : rowids) {
+        auto found = index.find(rowid);
+        if (found != index.end())
+            sites.push_back(stored->Item(found->second));
+    }
+    frame->ConnectSites(std::move(sites));
+}
+
+// Deletes the stored row of the node that was right-clicked (whatever is selected), then the node.
+void ShellyardSitesPanel::DeleteChosen()
+{
+    const long long rowid = menuSite.rowid;
+    wxString question = wxString::Format(_("Are you sure to delete this site %s now?"), menuSite.hostname);
+    if (wxMessageBox(question, "Shellyard", wxYES_NO, frame) != wxYES || !store)
+        return;
+    // Exactly the node's own row goes, in one statement: other sites may share its host and name.
+    int deleted = store->DeleteSiteByRowid(rowid);
+    if (deleted < 0 || (deleted == 0 && store->LastFailure() != SiteStore::Failure::None)) {
+        TellFailure(wxString::Format(_("The site %s could not be deleted"), menuSite.hostname));
+        return;
+    }
+    menuItem = wxTreeItemId();  // the node is gone: no later command may use it
+    catalog.RemoveSite(rowid);
+    RemoveSiteNode(rowid);
+    Changed();
+}
+
+std::optional<SiteRecord> ShellyardSitesPanel::Edit(const SiteRecord& site, const wxString& title,
+                                                    const std::function<bool(SiteRecord&)>& saver)
+{
+    ShellyardNewSiteDialog dialog(frame, title);
+    dialog.SetSite(site);
+    SiteRecord saved;
+    dialog.SetSaver([&](const SiteRecord& accepted) {
+        saved = accepted;
+        return saver(saved);
+    });
+    if (dialog.ShowModal() != 1)
+        return std::nullopt;
+    return saved;
+}
+
+bool ShellyardSitesPanel::StoreNewSite(SiteRecord& site)
+{
+    long long rowid = 0;
+    if (store && store->AddSite(site, &rowid) > 0 && rowid > 0) {
+        site.rowid = rowid;
+        return true;
+    }
+    TellFailure(wxString::Format(_("The site %s could not be saved"), site.hostname));
+    return false;
+}
+
+std::optional<SiteRecord> ShellyardSitesPanel::AddNewSite()
+{
+    SiteRecord fresh;
+    fresh.hosttype = "ssh";
+    fresh.hostport = "22";
+    std::optional<SiteRecord> added =
+        Edit(fresh, "New Connection", [this](SiteRecord& site) { return StoreNewSite(site); });
+    if (added) {
+        catalog.PutSite(*added);
+        PlaceSite(added->rowid, true, true);
+        Changed();
+    }
+    return added;
+}
+
+void ShellyardSitesPanel::ModifyChosen()
+{
+    std::optional<SiteRecord> stored = ReadSite(menuSite.rowid);
+    if (!stored)
+        return;
+    bool gone = false;
+    std::optional<SiteRecord> changed = Edit(*stored, "Modify Connection", [&](SiteRecord& site) {
+        if (store && store->UpdateSite(site) > 0)
+            return true;
+        gone = store && store->LastFailure() == SiteStore::Failure::Gone;
+        TellFailure(wxString::Format(_("The site %s could not be saved"), site.hostname));
+        return false;
+    });
+    if (gone && !changed) {
+        catalog.RemoveSite(stored->rowid);
+        RemoveSiteNode(stored->rowid);
+        Changed();
+        return;
+    }
+    if (!changed)
+        return;
+    // The node and its detail lines change in place; tabs of the site keep running.
+    menuSite = *changed;
+    catalog.PutSite(*changed);
+    auto node = siteNodes.find(changed->rowid);
+    if (node != siteNodes.end()) {
+        siteTree->SetItemText(node->second, changed->hostname);
+        if (siteTree->GetChildrenCount(node->second, false) > 0)
+            AddDetailLines(siteTree, node->second);
+    }
+    Changed();
+}
+
+void ShellyardSitesPanel::DuplicateChosen()
+{
+    std::optional<SiteRecord> stored = ReadSite(menuSite.rowid);
+    if (!stored)
+        return;
+    SiteRecord copy = *stored;
+    copy.rowid = 0;
+    copy.hostname = wxString::Format(_("%s (copy)"), stored->hostname);
+    std::optional<SiteRecord> added =
+        Edit(copy, "New Connection", [this](SiteRecord& site) { return StoreNewSite(site); });
+    if (!added)
+        return;
+    catalog.PutSite(*added);
+    PlaceSite(added->rowid, true, true);
+    Changed();
+}
+
+void ShellyardSitesPanel::DeleteAllSites()
+{
+    if (!store)
+        return;
+    long long count = store->CountSites();
+    if (count < 0) {
+        TellFailure(_("The sites could not be read"), false);
+        return;
+    }
+    wxString question =
+        wxString::Format(_("Delete all %d sites? A copy of the database is kept as Shellyard.db.bak."), int(count));
+    if (wxMessageBox(question, "Shellyard", wxYES_NO, frame) != wxYES)
+        return;
+    // The copy comes first: without it nothing is deleted.
+    const wxString copy = store->Path() + ".bak";
+    if (!store->BackUp(copy)) {
+        TellFailure(wxString::Format(_("The copy %s could not be written, so no site was deleted"), copy));
+        return;
+    }
+    if (store->DeleteAllSites() < 0) {
+        TellFailure(_("The sites could not be deleted"));
+        return;
+    }
+    wxLogMessage("Deleted all %d sites; the copy is %s", int(count), copy);
+    menuItem = wxTreeItemId();
+    catalog.Clear();
+    siteNodes.clear();
+    folderNodes.clear();
+    siteTree->DeleteChildren(siteTree->GetRootItem());
+    Changed();
+}

@@ -1,0 +1,268 @@
+// Folders of the sites pane: making, renaming and deleting them, moving sites and folders by menu
+// and by drag and drop.
+#include "app/ShellyardSitesPanel.h"
+
+#include "app/ShellyardFrame.h"
+#include "app/SiteTreeItemData.h"
+#include "storage/SiteStore.h"
+
+#include <wx/choicdlg.h>
+#include <wx/msgdlg.h>
+#include <wx/textdlg.h>
+
+wxString ShellyardSitesPanel::FolderTitle(long long folder) const
+{
+    return folder == 0 ? _("Sites List") : catalog.PathOf(folder);
+}
+
+std::optional<wxString> ShellyardSitesPanel::AskFolderName(const wxString& question, long long parent,
+                                                           const wxString& start, long long except)
+{
+    wxString name = start;
+    for (;;) {
+        wxTextEntryDialog dialog(frame, question, "Shellyard", name);
+        if (dialog.ShowModal() != wxID_OK)
+            return std::nullopt;
+        name = dialog.GetValue();
+        wxString refusal;
+        if (name.empty())
+            refusal = _("A folder needs a name.");
+        else if (catalog.NameTaken(parent, name, except))
+            refusal = wxString::Format(_("There is already a folder named %s in %s."), name, FolderTitle(parent));
+        if (refusal.empty())
+            return name;
+        // The question comes back with what was typed, to be corrected.
+        wxMessageBox(refusal, "Shellyard", wxOK | wxICON_WARNING, frame);
+    }
+}
+
+void ShellyardSitesPanel::NewFolderIn(long long parent)
+{
+    std::optional<wxString> name =
+        AskFolderName(wxString::Format(_("Name of the new folder in %s:"), FolderTitle(parent)), parent, wxString());
+    if (!name || !store)
+        return;
+    long long id = store->AddFolder(parent, *name);
+    if (id <= 0) {
+        TellFailure(wxString::Format(_("The folder %s could not be made"), *name));
+        return;
+    }
+    catalog.PutFolder(SiteFolder{id, parent, *name});
+    PlaceFolder(id);
+    wxTreeItemId node = FolderNode(id);
+    siteTree->EnsureVisible(node);
+    siteTree->SelectItem(node);
+    Changed();
+}
+
+void ShellyardSitesPanel::RenameFolder(long long id)
+{
+    const SiteFolder* folder = catalog.FindFolder(id);
+    if (!folder || !store)
+        return;
+    const SiteFolder was = *folder;
+    std::optional<wxString> name =
+        AskFolderName(wxString::Format(_("New name of the folder %s:"), was.name), was.parent, was.name, id);
+    if (!name || *name == was.name)
+        return;
+    if (store->RenameFolder(id, *name) <= 0) {
+        TellFailure(wxString::Format(_("The folder %s could not be renamed"), was.name));
+        return;
+    }
+    catalog.PutFolder(SiteFolder{id, was.parent, *name});
+    PlaceFolder(id);
+    Changed();
+}
+
+void ShellyardSitesPanel::DeleteFolder(long long id)
+{
+    const SiteFolder* folder = catalog.FindFolder(id);
+    if (!folder || !store)
+        return;
+    const SiteFolder was = *folder;
+    wxString question = wxString::Format(_("Delete the folder %s? Its sites and folders move to %s; no site is "
+                                           "deleted."),
+                                         was.name, FolderTitle(was.parent));
+    if (wxMessageBox(question, "Shellyard", wxYES_NO, frame) != wxYES)
+        return;
+    if (store->DeleteFolder(id) <= 0) {
+        TellFailure(wxString::Format(_("The folder %s could not be deleted"), was.name));
+        return;
+    }
+    std::vector<long long> folders = catalog.FoldersIn(id);
+    std::vector<long long> sites = catalog.SitesIn(id);
+    catalog.RemoveFolder(id);
+    siteTree->Freeze();
+    // What was inside comes up one level, each at its place there; the folder node goes last.
+    for (long long inner : folders)
+        PlaceFolder(inner);
+    for (long long rowid : sites)
+        PlaceSite(rowid);
+    RemoveFolderNode(id);
+    siteTree->Thaw();
+    menuItem = wxTreeItemId();
+    Changed();
+}
+
+// The folder's node and everything below it are made anew at the folder's place in its parent.
+void ShellyardSitesPanel::PlaceFolder(long long id)
+{
+    const SiteFolder* folder = catalog.FindFolder(id);
+    if (!folder)
+        return;
+    bool wasExpanded = false;
+    auto known = folderNodes.find(id);
+    if (known != folderNodes.end()) {
+        wasExpanded = siteTree->IsExpanded(known->second);
+        RemoveFolderNode(id);
+    }
+    wxTreeItemId node = AddFolderNode(siteTree, FolderNode(folder->parent), *folder, catalog.FolderPosition(id));
+    folderNodes[id] = node;
+    BuildContents(id, node);
+    if (wasExpanded)
+        siteTree->Expand(node);
+}
+
+// The folder's node goes with everything below it (their maps forget them first).
+void ShellyardSitesPanel::RemoveFolderNode(long long id)
+{
+    auto known = folderNodes.find(id);
+    if (known == folderNodes.end())
+        return;
+    wxTreeItemId node = known->second;
+    std::vector<wxTreeItemId> below{node};
+    for (size_t i = 0; i < below.size(); ++i) {
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId child = siteTree->GetFirstChild(below[i], cookie); child.IsOk();
+             child = siteTree->GetNextChild(below[i], cookie)) {
+            SiteTreeItemData* data = DataOf(siteTree, child);
+            if (!data)
+                continue;
+            if (data->IsSite())
+                siteNodes.erase(data->GetRowid());
+            else if (data->IsFolder()) {
+                folderNodes.erase(data->GetFolder());
+                below.push_back(child);
+            }
+        }
+    }
+    folderNodes.erase(id);
+    if (menuTree == siteTree && menuItem.IsOk()) {
+        for (wxTreeItemId at = menuItem; at.IsOk(); at = siteTree->GetItemParent(at)) {
+            if (at == node) {
+                menuItem = wxTreeItemId();
+                break;
+            }
+        }
+    }
+    siteTree->Delete(node);
+}
+
+void ShellyardSitesPanel::MoveChosen()
+{
+    // The top level, then every folder by its path, in tree order.
+    std::vector<long long> targets{0};
+    for (size_t i = 0; i < targets.size(); ++i) {
+        std::vector<long long> inner = catalog.FoldersIn(targets[i]);
+        targets.insert(targets.begin() + static_cast<long>(i) + 1, inner.begin(), inner.end());
+    }
+    wxArrayString choices;
+    int current = 0;
+    for (size_t i = 0; i < targets.size(); ++i) {
+        choices.Add(targets[i] == 0 ? _("Sites List") : _("Sites List") + " / " + catalog.PathOf(targets[i]));
+        if (targets[i] == menuSite.folder)
+            current = static_cast<int>(i);
+    }
+    wxSingleChoiceDialog dialog(frame, wxString::Format(_("Move %s to:"), menuSite.hostname), "Shellyard", choices);
+    dialog.SetSelection(current);
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    MoveSiteTo(menuSite.rowid, targets[static_cast<size_t>(dialog.GetSelection())]);
+}
+
+bool ShellyardSitesPanel::MoveSiteTo(long long rowid, long long folder)
+{
+    const SiteCatalog::Site* site = catalog.FindSite(rowid);
+    if (!site || !store)
+        return false;
+    if (site->folder == folder)
+        return true;
+    const wxString name = site->name;
+    if (store->MoveSite(rowid, folder) <= 0) {
+        const bool gone = store->LastFailure() == SiteStore::Failure::Gone;
+        TellFailure(wxString::Format(_("The site %s could not be moved"), name));
+        if (gone) {
+            catalog.RemoveSite(rowid);
+            RemoveSiteNode(rowid);
+            Changed();
+        }
+        return false;
+    }
+    if (menuSite.rowid == rowid)
+        menuSite.folder = folder;
+    catalog.MoveSite(rowid, folder);
+    PlaceSite(rowid, true);
+    Changed();
+    return true;
+}
+
+bool ShellyardSitesPanel::MoveFolderTo(long long id, long long parent)
+{
+    const SiteFolder* folder = catalog.FindFolder(id);
+    if (!folder || !store || folder->parent == parent || catalog.IsInside(parent, id))
+        return false;
+    const SiteFolder was = *folder;
+    if (catalog.NameTaken(parent, was.name, id)) {
+        wxMessageBox(wxString::Format(_("There is already a folder named %s in %s."), was.name, FolderTitle(parent)),
+                     "Shellyard", wxOK | wxICON_WARNING, frame);
+        return false;
+    }
+    if (store->MoveFolder(id, parent) <= 0) {
+        TellFailure(wxString::Format(_("The folder %s could not be moved"), was.name));
+        return false;
+    }
+    catalog.PutFolder(SiteFolder{id, parent, was.name});
+    PlaceFolder(id);
+    Changed();
+    return true;
+}
+
+void ShellyardSitesPanel::OnTreeBeginDrag(wxTreeEvent& event)
+{
+    auto* tree = static_cast<wxTreeCtrl*>(event.GetEventObject());
+    wxTreeItemId item = SiteNodeOf(tree, event.GetItem());
+    SiteTreeItemData* data = DataOf(tree, event.GetItem());
+    if (!item.IsOk() && data && data->IsFolder())
+        item = event.GetItem();
+    if (!item.IsOk())
+        return;  // the root and the Find summary stay where they are
+    dragTree = tree;
+    dragItem = item;
+    event.Allow();
+}
+
+// Dropped on a folder: into it; on a site or its detail line: beside it, into its folder; on the
+// root or an empty spot: to the top level. A folder never goes into itself.
+void ShellyardSitesPanel::OnTreeEndDrag(wxTreeEvent& event)
+{
+    auto* tree = static_cast<wxTreeCtrl*>(event.GetEventObject());
+    if (!dragItem.IsOk() || tree != dragTree)
+        return;
+    SiteTreeItemData* dragged = DataOf(tree, dragItem);
+    dragItem = wxTreeItemId();
+    if (!dragged)
+        return;
+    long long target = 0;
+    wxTreeItemId site = SiteNodeOf(tree, event.GetItem());
+    SiteTreeItemData* onto = DataOf(tree, site.IsOk() ? site : event.GetItem());
+    if (onto && onto->IsFolder())
+        target = onto->GetFolder();
+    else if (onto && onto->IsSite()) {
+        const SiteCatalog::Site* neighbour = catalog.FindSite(onto->GetRowid());
+        target = neighbour ? neighbour->folder : 0;
+    }
+    if (dragged->IsSite())
+        MoveSiteTo(dragged->GetRowid(), target);
+    else if (dragged->IsFolder())
+        MoveFolderTo(dragged->GetFolder(), target);
+}

@@ -1,0 +1,243 @@
+#include "app/SiteCatalog.h"
+
+#include <algorithm>
+
+namespace {
+SiteCatalog::Site EntryOf(const SiteRecord& record)
+{
+    SiteCatalog::Site site;
+    site.rowid = record.rowid;
+    site.folder = record.folder;
+    site.name = record.hostname;
+    site.host = record.hostip;
+    site.protocol = record.hosttype;
+    site.port = record.hostport;
+    site.note = record.hostcomments;
+    site.hasUser = !record.hostuser.empty();
+    // A line end between the fields, so that a match never spans two of them.
+    site.haystack = (record.hostname + "\n" + record.hostip + "\n" + record.hostcomments).Lower();
+    return site;
+}
+}  // namespace
+
+bool SiteCatalog::NameBefore(const wxString& a, const wxString& b)
+{
+    int order = a.CmpNoCase(b);
+    return order != 0 ? order < 0 : a.Cmp(b) < 0;
+}
+
+void SiteCatalog::Clear()
+{
+    sites.clear();
+    folders.clear();
+    sitesByFolder.clear();
+}
+
+void SiteCatalog::Load(const SiteList& list, const std::vector<SiteFolder>& stored)
+{
+    Clear();
+    for (const SiteFolder& folder : stored)
+        folders[folder.id] = folder;
+    // A parent that does not exist, or a chain of parents that comes back to the folder, would
+    // leave folders nowhere in the tree: they go to the top level.
+    for (auto& entry : folders) {
+        std::set<long long> seen{entry.first};
+        for (long long parent = entry.second.parent; parent != 0;) {
+            auto found = folders.find(parent);
+            if (found == folders.end() || !seen.insert(parent).second) {
+                entry.second.parent = 0;
+                break;
+            }
+            parent = found->second.parent;
+        }
+    }
+    for (size_t i = 0; i < list.GetCount(); ++i)
+        PutSite(list.Item(i));
+}
+
+void SiteCatalog::PutSite(const SiteRecord& record)
+{
+    Site site = EntryOf(record);
+    if (site.folder != 0 && folders.find(site.folder) == folders.end())
+        site.folder = 0;
+    auto known = sites.find(site.rowid);
+    if (known != sites.end())
+        sitesByFolder[known->second.folder].erase(site.rowid);
+    sitesByFolder[site.folder].insert(site.rowid);
+    sites[site.rowid] = std::move(site);
+}
+
+void SiteCatalog::RemoveSite(long long rowid)
+{
+    auto known = sites.find(rowid);
+    if (known == sites.end())
+        return;
+    sitesByFolder[known->second.folder].erase(rowid);
+    sites.erase(known);
+}
+
+void SiteCatalog::MoveSite(long long rowid, long long folder)
+{
+    auto known = sites.find(rowid);
+    if (known == sites.end())
+        return;
+    if (folder != 0 && folders.find(folder) == folders.end())
+        folder = 0;
+    sitesByFolder[known->second.folder].erase(rowid);
+    known->second.folder = folder;
+    sitesByFolder[folder].insert(rowid);
+}
+
+const SiteCatalog::Site* SiteCatalog::FindSite(long long rowid) const
+{
+    auto found = sites.find(rowid);
+    return found == sites.end() ? nullptr : &found->second;
+}
+
+void SiteCatalog::PutFolder(const SiteFolder& folder)
+{
+    SiteFolder put = folder;
+    if (put.parent != 0 && (folders.find(put.parent) == folders.end() || IsInside(put.parent, put.id)))
+        put.parent = 0;
+    folders[put.id] = put;
+}
+
+void SiteCatalog::RemoveFolder(long long id)
+{
+    auto found = folders.find(id);
+    if (found == folders.end())
+        return;
+    const long long parent = found->second.parent;
+    for (auto& entry : folders) {
+        if (entry.second.parent == id)
+            entry.second.parent = parent;
+    }
+    auto inside = sitesByFolder.find(id);
+    if (inside != sitesByFolder.end()) {
+        for (long long rowid : inside->second) {
+            sites[rowid].folder = parent;
+            sitesByFolder[parent].insert(rowid);
+        }
+        sitesByFolder.erase(inside);
+    }
+    folders.erase(id);
+}
+
+const SiteFolder* SiteCatalog::FindFolder(long long id) const
+{
+    auto found = folders.find(id);
+    return found == folders.end() ? nullptr : &found->second;
+}
+
+std::vector<long long> SiteCatalog::FoldersIn(long long folder) const
+{
+    std::vector<long long> ids;
+    for (const auto& entry : folders) {
+        if (entry.second.parent == folder)
+            ids.push_back(entry.first);
+    }
+    std::sort(ids.begin(), ids.end(), [this](long long a, long long b) {
+        const wxString& first = folders.at(a).name;
+        const wxString& second = folders.at(b).name;
+        if (first == second)
+            return a < b;
+        return NameBefore(first, second);
+    });
+    return ids;
+}
+
+std::vector<long long> SiteCatalog::SitesIn(long long folder) const
+{
+    auto found = sitesByFolder.find(folder);
+    if (found == sitesByFolder.end())
+        return {};
+    return std::vector<long long>(found->second.begin(), found->second.end());
+}
+
+void SiteCatalog::CollectSites(long long folder, std::vector<long long>& out) const
+{
+    for (long long inner : FoldersIn(folder))
+        CollectSites(inner, out);
+    auto found = sitesByFolder.find(folder);
+    if (found != sitesByFolder.end())
+        out.insert(out.end(), found->second.begin(), found->second.end());
+}
+
+std::vector<long long> SiteCatalog::SitesUnder(long long folder) const
+{
+    std::vector<long long> out;
+    CollectSites(folder, out);
+    return out;
+}
+
+size_t SiteCatalog::FolderPosition(long long id) const
+{
+    const SiteFolder* folder = FindFolder(id);
+    if (!folder)
+        return 0;
+    std::vector<long long> siblings = FoldersIn(folder->parent);
+    return static_cast<size_t>(std::find(siblings.begin(), siblings.end(), id) - siblings.begin());
+}
+
+size_t SiteCatalog::SitePosition(long long rowid) const
+{
+    const Site* site = FindSite(rowid);
+    if (!site)
+        return 0;
+    const std::set<long long>& inFolder = sitesByFolder.at(site->folder);
+    return FoldersIn(site->folder).size() +
+           static_cast<size_t>(std::distance(inFolder.begin(), inFolder.find(rowid)));
+}
+
+bool SiteCatalog::IsInside(long long folder, long long ancestor) const
+{
+    std::set<long long> seen;
+    for (long long at = folder; at != 0 && seen.insert(at).second;) {
+        if (at == ancestor)
+            return true;
+        const SiteFolder* known = FindFolder(at);
+        at = known ? known->parent : 0;
+    }
+    return false;
+}
+
+wxString SiteCatalog::PathOf(long long folder) const
+{
+    wxString path;
+    std::set<long long> seen;
+    for (const SiteFolder* at = FindFolder(folder); at && seen.insert(at->id).second; at = FindFolder(at->parent))
+        path = path.empty() ? at->name : at->name + " / " + path;
+    return path;
+}
+
+bool SiteCatalog::NameTaken(long long parent, const wxString& name, long long except) const
+{
+    for (const auto& entry : folders) {
+        if (entry.first != except && entry.second.parent == parent && entry.second.name == name)
+            return true;
+    }
+    return false;
+}
+
+void SiteCatalog::MatchIn(long long folder, const wxString& needle, size_t limit, Matches& matches) const
+{
+    for (long long inner : FoldersIn(folder))
+        MatchIn(inner, needle, limit, matches);
+    auto found = sitesByFolder.find(folder);
+    if (found == sitesByFolder.end())
+        return;
+    for (long long rowid : found->second) {
+        if (sites.at(rowid).haystack.find(needle) == wxString::npos)
+            continue;
+        if (matches.shown.size() < limit)
+            matches.shown.push_back(rowid);
+        ++matches.total;
+    }
+}
+
+SiteCatalog::Matches SiteCatalog::Match(const wxString& text, size_t limit) const
+{
+    Matches matches;
+    MatchIn(0, text.Lower(), limit, matches);
+    return matches;
+}
