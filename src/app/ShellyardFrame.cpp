@@ -8,6 +8,7 @@
 #include "resources/Pictures.h"
 #include "session/ShellyardLoginPanel.h"
 #include "session/ShellyardMCSPanel.h"
+#include "session/PostLoginCommands.h"
 #include "session/TerminalConnection.h"
 #include "session/keys/KeyPlatform.h"
 #include "storage/SiteStore.h"
@@ -45,6 +46,7 @@ wxBEGIN_EVENT_TABLE(ShellyardFrame, GUIFrame)
     EVT_MENU_RANGE(ID_TOOL_FIRST, ID_TOOL_LAST, ShellyardFrame::OnToolbarCommand)
     EVT_AUINOTEBOOK_PAGE_CLOSE(wxID_ANY, ShellyardFrame::OnPageClose)
     EVT_COMMAND(wxID_ANY, wxEVT_TERMINAL_CONNECTION, ShellyardFrame::OnTerminalConnection)
+    EVT_COMMAND(wxID_ANY, wxEVT_POST_LOGIN_COMMAND, ShellyardFrame::OnPostLoginCommand)
 wxEND_EVENT_TABLE()
 
 ShellyardFrame::ShellyardFrame(wxFrame* frame)

@@ -19,6 +19,7 @@
 #include <vector>
 
 class KeyPlatform;
+class PostLoginCommands;
 class ShellyardSitesPanel;
 class SiteStore;
 class StoreMessageSink;
@@ -145,6 +146,17 @@ private:
     };
     void StartConnection(SiteRecord site);
     void OnTerminalConnection(wxCommandEvent& event);
+    // A tab's post-login command is due: typed into its terminal if it takes the keys now.
+    void OnPostLoginCommand(wxCommandEvent& event);
+    // The site's post-login commands for a tab about to start, with the session log PuTTY is to
+    // write (none when the site has none, or no log can be made).
+    std::unique_ptr<PostLoginCommands> PostLoginCommandsFor(const SiteRecord& site, long id);
+    // Brings the tab to the front and activates its terminal for the keys; false when the terminal
+    // does not come on screen.
+    bool BringTerminalForward(ShellyardConnPanel* page);
+    // Our frame active first: a window manager would otherwise hand the focus to the frame after a
+    // terminal took it. Waits up to a second.
+    void BecomeActive();
     void AdvanceConnections(bool startNow = false);
     void TellOutcome(const StartedConnection& connection);
     size_t RunningConnections() const;

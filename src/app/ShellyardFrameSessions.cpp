@@ -5,6 +5,8 @@
 #include "app/AppConfig.h"
 #include "resources/Pictures.h"
 #include "session/PendingEvents.h"
+#include "session/PostLoginCommands.h"
+#include "session/SessionLog.h"
 #include "session/ShellyardConnPanel.h"
 #include "session/SiteValueCheck.h"
 #include "session/TerminalArguments.h"
@@ -21,6 +23,7 @@
 #include <wx/log.h>
 #include <wx/msgdlg.h>
 #include <wx/utils.h>
+#include <wx/tokenzr.h>
 #include <wx/weakref.h>
 
 namespace {
@@ -95,9 +98,10 @@ void ShellyardFrame::StartConnection(SiteRecord site)
                                        site.hostpasswd);
     if (started.refusal.empty()) {
         LocateTerminalPrograms();
-        TerminalArguments arguments = TerminalArguments::ForPutty(Utf8(puttyPath), Utf8(site.hosttype),
-                                                                  Utf8(site.hostip), Utf8(site.hostport),
-                                                                  Utf8(site.hostuser), Utf8(site.hostpasswd));
+        std::unique_ptr<PostLoginCommands> commands = PostLoginCommandsFor(site, started.id);
+        TerminalArguments arguments = TerminalArguments::ForPutty(
+            Utf8(puttyPath), Utf8(site.hosttype), Utf8(site.hostip), Utf8(site.hostport), Utf8(site.hostuser),
+            Utf8(site.hostpasswd), commands ? commands->LogPath() : std::string());
         wxLogMessage("Connecting %s: %s", site.hostname, wxString::FromUTF8(arguments.ForLog().c_str()));
         std::unique_ptr<TerminalProcess> process = TerminalProcess::Start(arguments);
         if (process) {
@@ -106,6 +110,7 @@ void ShellyardFrame::StartConnection(SiteRecord site)
             ShellyardConnPanel* page = new ShellyardConnPanel(notebook);
             page->SetTerminalProcess(std::move(process));
             page->SetSite(site.hostname, site.hostuser, site.hostip, site.hostport, site.hosttype);
+            page->SetPostLoginCommands(std::move(commands));
             // Frozen, the notebook draws its tab row once events flow, not inside the insertion:
             // with dozens of tabs that drawing alone would hold up events for long.
             notebook->Freeze();
@@ -137,6 +142,94 @@ void ShellyardFrame::StartConnection(SiteRecord site)
     }
     started.done = true;
     connections.push_back(started);
+}
+
+std::unique_ptr<PostLoginCommands> ShellyardFrame::PostLoginCommandsFor(const SiteRecord& site, long id)
+{
+    // One command per line, at most three; they are typed, never handed to PuTTY.
+    std::vector<std::string> commands;
+    wxStringTokenizer lines(site.hostpostcommand, "\n");
+    while (lines.HasMoreTokens() && commands.size() < 3) {
+        wxString line = lines.GetNextToken();
+        line.Replace("\r", wxEmptyString);
+        if (!line.empty())
+            commands.push_back(Utf8(line));
+    }
+    if (commands.empty())
+        return nullptr;
+    std::unique_ptr<SessionLog> log = SessionLog::Create(Utf8(AppConfig::ProgramDirectory()));
+    if (!log) {
+        wxLogMessage("The post-login commands of %s cannot be typed: no session log can be made in %s", site.hostname,
+                     AppConfig::ProgramDirectory());
+        return nullptr;
+    }
+    return std::make_unique<PostLoginCommands>(std::move(commands), std::move(log), this, id, site.hostname);
+}
+
+void ShellyardFrame::OnPostLoginCommand(wxCommandEvent& event)
+{
+    ShellyardConnPanel* page = nullptr;
+    for (size_t i = 0; notebook && i < notebook->GetPageCount() && !page; ++i) {
+        auto* tab = dynamic_cast<ShellyardConnPanel*>(notebook->GetPage(i));
+        if (tab && tab->GetPostLoginCommands() && tab->GetPostLoginCommands()->Id() == event.GetExtraLong())
+            page = tab;
+    }
+    if (!page)
+        return;  // the tab was closed meanwhile
+    PostLoginCommands* commands = page->GetPostLoginCommands();
+    const std::string command = commands->Due();
+    if (command.empty())
+        return;
+    // Keys go to whatever holds the focus: never while a dialog of ours is open, and only once the
+    // terminal has been seen to hold it.
+    bool dialogOpen = false;
+    for (wxWindow* window : wxTopLevelWindows) {
+        auto* dialog = dynamic_cast<wxDialog*>(window);
+        dialogOpen |= dialog && dialog->IsModal();
+    }
+    if (dialogOpen || tellingOutcome || !page->HasLiveTerminal()) {
+        commands->TryAgain();
+        return;
+    }
+    const int selected = notebook->GetSelection();
+    const int index = notebook->GetPageIndex(page);
+    BecomeActive();
+    if (!BringTerminalForward(page) || !TerminalWindow::HasKeyboardFocus(page->GetTerminalWindow())) {
+        if (selected != wxNOT_FOUND && selected != index)
+            notebook->SetSelection(static_cast<size_t>(selected));
+        commands->TryAgain();
+        return;
+    }
+    keySender.SendKeys(KeySender::Literal(command) + "{ENTER}", false);
+    commands->Typed();
+    // The user goes on where they were.
+    if (selected != wxNOT_FOUND && selected != index && static_cast<size_t>(selected) < notebook->GetPageCount())
+        notebook->SetSelection(static_cast<size_t>(selected));
+}
+
+void ShellyardFrame::BecomeActive()
+{
+    if (IsActive())
+        return;
+    Raise();
+    wxStopWatch waited;
+    while (!IsActive() && waited.Time() < 1000) {
+        HandlePendingEvents(wxEVT_CATEGORY_UI | wxEVT_CATEGORY_TIMER);
+        wxMilliSleep(5);
+    }
+}
+
+bool ShellyardFrame::BringTerminalForward(ShellyardConnPanel* page)
+{
+    // Only a window on screen can take the keyboard focus: its tab comes to the front first.
+    int index = notebook->GetPageIndex(page);
+    if (index == wxNOT_FOUND)
+        return false;
+    notebook->SetSelection(static_cast<size_t>(index));
+    if (!page->WaitUntilTerminalShown())
+        return false;
+    ActivateWindow(*keyPlatform, page->GetTerminalWindow());
+    return true;
 }
 
 void ShellyardFrame::OnTerminalConnection(wxCommandEvent& event)
@@ -291,14 +384,7 @@ void ShellyardFrame::SendToAllSessions(wxString text)
     // Activating the first terminal raises this window; a window manager would then hand the focus
     // to the frame after the terminal took it, and the first session's keys would go astray. So the
     // frame is made the active window first.
-    if (!IsActive()) {
-        Raise();
-        wxStopWatch waited;
-        while (!IsActive() && waited.Time() < 1000) {
-            HandlePendingEvents(wxEVT_CATEGORY_UI | wxEVT_CATEGORY_TIMER);
-            wxMilliSleep(5);
-        }
-    }
+    BecomeActive();
     // The user learns how many terminals the command reached; the log names those it did not.
     int terminals = 0, reached = 0;
     std::vector<wxWeakRef<wxWindow>> pages;
@@ -316,13 +402,10 @@ void ShellyardFrame::SendToAllSessions(wxString text)
             wxLogMessage("Command not sent to %s: its PuTTY has exited", notebook->GetPageText(i));
             continue;
         }
-        // Only a window on screen can take the keyboard focus: its tab comes to the front first.
-        notebook->SetSelection(i);
-        if (!page->WaitUntilTerminalShown()) {
+        if (!BringTerminalForward(page)) {
             wxLogMessage("Command not sent to %s: its terminal could not be brought up", notebook->GetPageText(i));
             continue;
         }
-        ActivateWindow(*keyPlatform, page->GetTerminalWindow());
         if (keySender.SendKeys(script, false))
             ++reached;
         else if (keySender.LastRunEnd() == KeySender::RunEnd::OutOfTime)

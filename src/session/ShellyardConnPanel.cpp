@@ -2,6 +2,7 @@
 
 #include "session/PendingEvents.h"
 
+#include "session/PostLoginCommands.h"
 #include "session/TerminalConnection.h"
 #include "session/TerminalProcess.h"
 
@@ -37,6 +38,8 @@ ShellyardConnPanel::~ShellyardConnPanel()
         frame->Unbind(wxEVT_ACTIVATE, &ShellyardConnPanel::OnFrameActivate, this);
         frame->Unbind(wxEVT_CHILD_FOCUS, &ShellyardConnPanel::OnFrameChildFocus, this);
     }
+    // Nothing more is typed into this tab.
+    postLoginCommands.reset();
     // A connection still running ends here, and tells its listener so.
     connection.reset();
     // The terminal leaves before the tab's window is destroyed around it. Handed back, PuTTY no
@@ -62,6 +65,11 @@ void ShellyardConnPanel::SetSite(const wxString& name, const wxString& user, con
 {
     const wxString address = host + ":" + port;
     siteToolTip = name + "\n" + (user.empty() ? address : user + "@" + address) + "\n" + protocol.Upper();
+}
+
+void ShellyardConnPanel::SetPostLoginCommands(std::unique_ptr<PostLoginCommands> commands)
+{
+    postLoginCommands = std::move(commands);
 }
 
 void ShellyardConnPanel::Connect(wxEvtHandler* listener, long id)

@@ -9,6 +9,7 @@
 #include <memory>
 #include <wx/timer.h>
 
+class PostLoginCommands;
 class TerminalConnection;
 class TerminalProcess;
 class wxActivateEvent;
@@ -38,6 +39,11 @@ public:
     void Connect(wxEvtHandler* listener, long id);
     TerminalConnection* GetConnection() const { return connection.get(); }
 
+    // The site's post-login commands, typed into this tab's terminal once it has logged in; they
+    // go with the tab, so nothing is typed into a tab that was closed.
+    void SetPostLoginCommands(std::unique_ptr<PostLoginCommands> commands);
+    PostLoginCommands* GetPostLoginCommands() const { return postLoginCommands.get(); }
+
     // Makes window (withdrawn already) a child of this tab and sizes it to the tab's client area.
     TerminalWindow::EmbedResult AdoptTerminal(NativeWindow window);
     // Gives the keyboard focus to the embedded window, if the tab is shown.
@@ -61,6 +67,7 @@ private:
 
     NativeWindow terminalWindow = 0;
     wxString siteToolTip;
+    std::unique_ptr<PostLoginCommands> postLoginCommands;
     std::unique_ptr<TerminalConnection> connection;  // goes before the process
     std::unique_ptr<TerminalProcess> terminalProcess;
     wxWindow* frame = nullptr;  // our top-level window, whose focus events we follow

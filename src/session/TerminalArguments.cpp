@@ -2,11 +2,15 @@
 
 TerminalArguments TerminalArguments::ForPutty(const std::string& location, const std::string& protocol,
                                               const std::string& host, const std::string& port,
-                                              const std::string& user, const std::string& password)
+                                              const std::string& user, const std::string& password,
+                                              const std::string& sessionLog)
 {
     TerminalArguments arguments;
     // The saved session "Default Settings" comes first, so that everything after it overrides it.
     arguments.items = {location, "-load", "Default Settings", "-" + protocol, host, "-P", port};
+    // A log of the user's "Default Settings" is replaced by ours, without PuTTY asking about it.
+    if (!sessionLog.empty())
+        arguments.items.insert(arguments.items.end(), {"-sessionlog", sessionLog, "-logoverwrite"});
     if (protocol == "ssh" && !user.empty() && !password.empty()) {
         arguments.items.insert(arguments.items.end(), {"-l", user, "-pw", password});
         arguments.secret = arguments.items.size() - 1;

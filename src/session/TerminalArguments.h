@@ -7,11 +7,12 @@
 
 class TerminalArguments {
 public:
-    // PuTTY for one site: location, -load "Default Settings", -<protocol>, host, -P port, and for
-    // SSH auto-login (protocol exactly "ssh", user and password both non-empty) -l user -pw password.
+    // PuTTY for one site: location, -load "Default Settings", -<protocol>, host, -P port, with a
+    // session log -sessionlog sessionLog -logoverwrite (only when one is given), and for SSH
+    // auto-login (protocol exactly "ssh", user and password both non-empty) -l user -pw password.
     static TerminalArguments ForPutty(const std::string& location, const std::string& protocol,
                                       const std::string& host, const std::string& port, const std::string& user,
-                                      const std::string& password);
+                                      const std::string& password, const std::string& sessionLog = std::string());
     // PLink running one remote command: location, -ssh, host, -P port (only when a port is given),
     // -l user, -pw password, -batch (every question PLink would ask becomes a failure instead of a
     // wait), and the remote command as one argument, which the remote shell interprets.

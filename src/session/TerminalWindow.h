@@ -97,6 +97,10 @@ void UnwatchWindowManagerFocus(int token);
 // True when the mouse pointer is over window.
 bool PointerInside(NativeWindow window);
 
+// True when the keyboard focus is on window or on a window inside it at this moment, so that keys
+// sent now reach it; first waits until the server has handled everything we asked of it.
+bool HasKeyboardFocus(NativeWindow window);
+
 // True when the window is on screen (mapped, with all its ancestors); first waits until the server
 // has handled everything we asked of it, so that a page just brought to the front counts.
 bool IsOnScreen(NativeWindow window);

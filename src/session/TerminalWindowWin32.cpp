@@ -165,6 +165,15 @@ bool PointerInside(NativeWindow window)
     return GetCursorPos(&point) && GetWindowRect(Handle(window), &rect) && PtInRect(&rect, point);
 }
 
+bool HasKeyboardFocus(NativeWindow window)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!window || !GetGUIThreadInfo(0, &info) || !info.hwndFocus)
+        return false;
+    return info.hwndFocus == Handle(window) || IsChild(Handle(window), info.hwndFocus);
+}
+
 bool IsOnScreen(NativeWindow window)
 {
     return IsWindowVisible(Handle(window)) != FALSE;

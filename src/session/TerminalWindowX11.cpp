@@ -528,6 +528,33 @@ bool PointerInside(NativeWindow window)
            x < attributes.width && y < attributes.height;
 }
 
+bool HasKeyboardFocus(NativeWindow window)
+{
+    Display* display = GdkXDisplay();
+    if (!display || !window)
+        return false;
+    XSync(display, False);
+    ErrorTrap trap;
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    // From the focused window up to the root: the terminal, or a window of ours around it, decides.
+    for (int depth = 0; focus != None && focus != PointerRoot && depth < 64; ++depth) {
+        if (focus == static_cast<Window>(window))
+            return trap.Succeeded();
+        Window root = None, parent = None, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display, focus, &root, &parent, &children, &count))
+            break;
+        if (children)
+            XFree(children);
+        if (parent == root)
+            break;
+        focus = parent;
+    }
+    return false;
+}
+
 bool IsOnScreen(NativeWindow window)
 {
     Display* display = GdkXDisplay();

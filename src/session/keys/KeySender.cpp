@@ -112,6 +112,30 @@ bool BeginsWith(std::string_view content, std::string_view word)
 
 KeySender::KeySender(KeyPlatform* platform) : platform(platform) {}
 
+std::string KeySender::Literal(std::string_view text)
+{
+    std::string script;
+    script.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '+': script += "{PLUS}"; break;
+        case '^': script += "{CARET}"; break;
+        case '%': script += "{PERCENT}"; break;
+        case '@': script += "{AT}"; break;
+        case '~': script += "{TILDE}"; break;
+        case '(': script += "{LEFTPAREN}"; break;
+        case ')': script += "{RIGHTPAREN}"; break;
+        case '{': script += "{LEFTBRACE}"; break;
+        case '}': script += "{RIGHTBRACE}"; break;
+        default:
+            if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f)
+                script += c;
+            break;
+        }
+    }
+    return script;
+}
+
 bool KeySender::SendKeys(const std::string& text, bool pump)
 {
     pumpMessages = pump;

@@ -22,6 +22,11 @@ public:
     // script is left down when it returns.
     bool SendKeys(const std::string& text, bool pumpMessages);
 
+    // The script that types text (UTF-8) exactly as it stands: every character that scripts read
+    // specially (+ ^ % @ ~ ( ) { }) becomes its key name in braces. Control characters, which no
+    // one types as text, are left out.
+    static std::string Literal(std::string_view text);
+
     enum class RunEnd { Completed, TokenTooLong, OutOfTime };
     RunEnd LastRunEnd() const { return lastEnd; }
     // Where the last run stopped when it did not complete: the position, counted in characters
