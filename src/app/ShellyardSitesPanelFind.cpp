@@ -14,7 +14,7 @@
 #include <wx/textctrl.h>
 
 namespace {
-const size_t kFindLimit = 1000;
+const size_t kFindLimit = 500;
 enum { kSiteImage = 2, kDetailImage = 6 };
 }  // namespace
 

@@ -28,6 +28,7 @@ bool SiteCatalog::NameBefore(const wxString& a, const wxString& b)
 
 void SiteCatalog::Clear()
 {
+    Changed();
     sites.clear();
     folders.clear();
     sitesByFolder.clear();
@@ -57,6 +58,7 @@ void SiteCatalog::Load(const SiteList& list, const std::vector<SiteFolder>& stor
 
 void SiteCatalog::PutSite(const SiteRecord& record)
 {
+    Changed();
     Site site = EntryOf(record);
     if (site.folder != 0 && folders.find(site.folder) == folders.end())
         site.folder = 0;
@@ -69,6 +71,7 @@ void SiteCatalog::PutSite(const SiteRecord& record)
 
 void SiteCatalog::RemoveSite(long long rowid)
 {
+    Changed();
     auto known = sites.find(rowid);
     if (known == sites.end())
         return;
@@ -78,6 +81,7 @@ void SiteCatalog::RemoveSite(long long rowid)
 
 void SiteCatalog::MoveSite(long long rowid, long long folder)
 {
+    Changed();
     auto known = sites.find(rowid);
     if (known == sites.end())
         return;
@@ -96,6 +100,7 @@ const SiteCatalog::Site* SiteCatalog::FindSite(long long rowid) const
 
 void SiteCatalog::PutFolder(const SiteFolder& folder)
 {
+    Changed();
     SiteFolder put = folder;
     if (put.parent != 0 && (folders.find(put.parent) == folders.end() || IsInside(put.parent, put.id)))
         put.parent = 0;
@@ -104,6 +109,7 @@ void SiteCatalog::PutFolder(const SiteFolder& folder)
 
 void SiteCatalog::RemoveFolder(long long id)
 {
+    Changed();
     auto found = folders.find(id);
     if (found == folders.end())
         return;
@@ -129,21 +135,46 @@ const SiteFolder* SiteCatalog::FindFolder(long long id) const
     return found == folders.end() ? nullptr : &found->second;
 }
 
+void SiteCatalog::Order() const
+{
+    if (ordered)
+        return;
+    foldersByParent.clear();
+    for (const auto& entry : folders)
+        foldersByParent[entry.second.parent].push_back(entry.first);
+    for (auto& siblings : foldersByParent) {
+        std::sort(siblings.second.begin(), siblings.second.end(), [this](long long a, long long b) {
+            const wxString& first = folders.at(a).name;
+            const wxString& second = folders.at(b).name;
+            if (first == second)
+                return a < b;
+            return NameBefore(first, second);
+        });
+    }
+    ordered = true;
+    treeOrder.clear();
+    treeOrder.reserve(sites.size());
+    std::vector<long long> rowids;
+    rowids.reserve(sites.size());
+    CollectSites(0, rowids);
+    haystacks.clear();
+    haystackStarts.clear();
+    haystackStarts.reserve(rowids.size() + 1);
+    for (long long rowid : rowids) {
+        const Site& site = sites.at(rowid);
+        treeOrder.push_back(&site);
+        haystackStarts.push_back(haystacks.size());
+        haystacks += site.haystack.ToStdWstring();
+        haystacks += L'\0';
+    }
+    haystackStarts.push_back(haystacks.size());
+}
+
 std::vector<long long> SiteCatalog::FoldersIn(long long folder) const
 {
-    std::vector<long long> ids;
-    for (const auto& entry : folders) {
-        if (entry.second.parent == folder)
-            ids.push_back(entry.first);
-    }
-    std::sort(ids.begin(), ids.end(), [this](long long a, long long b) {
-        const wxString& first = folders.at(a).name;
-        const wxString& second = folders.at(b).name;
-        if (first == second)
-            return a < b;
-        return NameBefore(first, second);
-    });
-    return ids;
+    Order();
+    auto found = foldersByParent.find(folder);
+    return found == foldersByParent.end() ? std::vector<long long>() : found->second;
 }
 
 std::vector<long long> SiteCatalog::SitesIn(long long folder) const
@@ -219,25 +250,22 @@ bool SiteCatalog::NameTaken(long long parent, const wxString& name, long long ex
     return false;
 }
 
-void SiteCatalog::MatchIn(long long folder, const wxString& needle, size_t limit, Matches& matches) const
-{
-    for (long long inner : FoldersIn(folder))
-        MatchIn(inner, needle, limit, matches);
-    auto found = sitesByFolder.find(folder);
-    if (found == sitesByFolder.end())
-        return;
-    for (long long rowid : found->second) {
-        if (sites.at(rowid).haystack.find(needle) == wxString::npos)
-            continue;
-        if (matches.shown.size() < limit)
-            matches.shown.push_back(rowid);
-        ++matches.total;
-    }
-}
-
 SiteCatalog::Matches SiteCatalog::Match(const wxString& text, size_t limit) const
 {
+    Order();
+    const std::wstring needle = text.Lower().ToStdWstring();
     Matches matches;
-    MatchIn(0, text.Lower(), limit, matches);
+    if (needle.empty())
+        return matches;
+    // A NUL never matches: the needle comes from a text field. Each match is the site it falls in,
+    // whose rest is then skipped.
+    for (size_t at = haystacks.find(needle); at != std::wstring::npos;) {
+        size_t index = static_cast<size_t>(
+            std::upper_bound(haystackStarts.begin(), haystackStarts.end(), at) - haystackStarts.begin() - 1);
+        if (matches.shown.size() < limit)
+            matches.shown.push_back(treeOrder[index]->rowid);
+        ++matches.total;
+        at = haystacks.find(needle, haystackStarts[index + 1]);
+    }
     return matches;
 }
