@@ -33,6 +33,11 @@ ShellyardSitesPanel::ShellyardSitesPanel(ShellyardFrame* frame, SiteStore* store
     frame->Bind(wxEVT_CHAR_HOOK, &ShellyardSitesPanel::OnFrameKey, this);
 }
 
+ShellyardSitesPanel::~ShellyardSitesPanel()
+{
+    frame->Unbind(wxEVT_CHAR_HOOK, &ShellyardSitesPanel::OnFrameKey, this);
+}
+
 void ShellyardSitesPanel::OnFrameKey(wxKeyEvent& event)
 {
     if (event.GetKeyCode() == 'F' && event.GetModifiers() == wxMOD_CONTROL) {
@@ -182,14 +187,31 @@ void ShellyardSitesPanel::RemoveSiteNode(long long rowid)
     siteNodes.erase(found);
 }
 
+void ShellyardSitesPanel::ShowSiteAnew(long long rowid)
+{
+    const SiteCatalog::Site* site = catalog.FindSite(rowid);
+    auto node = siteNodes.find(rowid);
+    if (!site || node == siteNodes.end())
+        return;
+    siteTree->SetItemText(node->second, site->name);
+    if (siteTree->GetChildrenCount(node->second, false) > 0)
+        AddDetailLines(siteTree, node->second);
+}
+
 void ShellyardSitesPanel::PlaceSite(long long rowid, bool select, bool expand)
 {
+    // A menu open on the site stays with it at its new place.
+    auto old = siteNodes.find(rowid);
+    const bool menuOnIt = old != siteNodes.end() && menuTree == siteTree && menuItem.IsOk() &&
+                          SiteNodeOf(siteTree, menuItem) == old->second;
     RemoveSiteNode(rowid);
     const SiteCatalog::Site* site = catalog.FindSite(rowid);
     if (!site)
         return;
     wxTreeItemId node = AddSiteNode(siteTree, FolderNode(site->folder), *site, catalog.SitePosition(rowid));
     siteNodes[rowid] = node;
+    if (menuOnIt)
+        menuItem = node;
     if (expand)
         siteTree->Expand(node);
     if (select) {
@@ -404,30 +426,32 @@ std::optional<SiteRecord> ShellyardSitesPanel::ReadSite(long long rowid)
         TellFailure(wxString::Format(_("The site %s could not be read"), name), false);
         return std::nullopt;
     }
+    // The tree follows what another program did, once the event that asked is done with its node.
     if (stored->rowid == 0) {
-        // Deleted by another program: the tree shows only what is stored.
         wxMessageBox(wxString::Format(_("The site %s is no longer in the database (another program may have "
                                         "deleted it)."),
                                       name),
                      "Shellyard", wxOK | wxICON_INFORMATION, frame);
         catalog.RemoveSite(rowid);
-        RemoveSiteNode(rowid);
-        Changed();
+        CallAfter([this, rowid] {
+            RemoveSiteNode(rowid);
+            Changed();
+        });
         return std::nullopt;
     }
-    // What another program changed shows too.
     if (known && (known->name != stored->hostname || known->host != stored->hostip ||
                   known->folder != stored->folder || known->note != stored->hostcomments ||
-                  known->port != stored->hostport || known->protocol != stored->hosttype)) {
+                  known->port != stored->hostport || known->protocol != stored->hosttype ||
+                  known->hasUser != !stored->hostuser.empty())) {
         const bool moved = known->folder != stored->folder;
         catalog.PutSite(*stored);
-        if (moved) {
-            PlaceSite(rowid);
-        } else if (auto node = siteNodes.find(rowid); node != siteNodes.end()) {
-            siteTree->SetItemText(node->second, stored->hostname);
-            if (siteTree->GetChildrenCount(node->second, false) > 0)
-                AddDetailLines(siteTree, node->second);
-        }
+        CallAfter([this, rowid, moved] {
+            if (moved)
+                PlaceSite(rowid);
+            else
+                ShowSiteAnew(rowid);
+            Changed();
+        });
     }
     return *stored;
 }
@@ -551,12 +575,7 @@ void ShellyardSitesPanel::ModifyChosen()
     // The node and its detail lines change in place; tabs of the site keep running.
     menuSite = *changed;
     catalog.PutSite(*changed);
-    auto node = siteNodes.find(changed->rowid);
-    if (node != siteNodes.end()) {
-        siteTree->SetItemText(node->second, changed->hostname);
-        if (siteTree->GetChildrenCount(node->second, false) > 0)
-            AddDetailLines(siteTree, node->second);
-    }
+    ShowSiteAnew(changed->rowid);
     Changed();
 }
 

@@ -21,6 +21,7 @@ class SiteTreeItemData;
 class ShellyardSitesPanel : public SitesPanel {
 public:
     ShellyardSitesPanel(ShellyardFrame* frame, SiteStore* store);
+    ~ShellyardSitesPanel() override;
 
     // The store goes (the program ends): nothing is read or written any more.
     void ForgetStore() { store = nullptr; }
@@ -69,6 +70,8 @@ private:
     void BuildContents(long long folder, const wxTreeItemId& node);
     // The site tree shows a site or folder anew where the catalog has it now.
     void PlaceSite(long long rowid, bool select = false, bool expand = false);
+    // The site's node shows its name and detail lines as the catalog has them now.
+    void ShowSiteAnew(long long rowid);
     void PlaceFolder(long long id);
     void RemoveSiteNode(long long rowid);
     void RemoveFolderNode(long long id);

@@ -38,6 +38,14 @@ void ShellyardSitesPanel::ShowMatches()
     }
 
     SiteCatalog::Matches matches = catalog.Match(text, kFindLimit);
+    // A menu open on a match stays with it in the new list.
+    long long menuRowid = 0, menuFolderId = 0;
+    if (menuTree == findTree && menuItem.IsOk()) {
+        menuRowid = RowidOf(findTree, SiteNodeOf(findTree, menuItem));
+        SiteTreeItemData* data = DataOf(findTree, menuItem);
+        menuFolderId = data && data->IsFolder() ? data->GetFolder() : 0;
+        menuItem = wxTreeItemId();
+    }
     findTree->Freeze();
     wxTreeItemId root = findTree->GetRootItem();
     findTree->DeleteChildren(root);
@@ -59,8 +67,12 @@ void ShellyardSitesPanel::ShowMatches()
     for (long long rowid : matches.shown) {
         const SiteCatalog::Site* site = catalog.FindSite(rowid);
         wxTreeItemId parent = folderNode(site->folder);
-        AddSiteNode(findTree, parent, *site, findTree->GetChildrenCount(parent, false));
+        wxTreeItemId node = AddSiteNode(findTree, parent, *site, findTree->GetChildrenCount(parent, false));
+        if (rowid == menuRowid)
+            menuItem = node;
     }
+    if (menuFolderId && folders.count(menuFolderId))
+        menuItem = folders[menuFolderId];
     if (matches.total > matches.shown.size()) {
         findTree->AppendItem(root,
                              wxString::Format(_("%d more sites match: type more to narrow the list"),

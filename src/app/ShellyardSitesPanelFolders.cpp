@@ -261,8 +261,13 @@ void ShellyardSitesPanel::OnTreeEndDrag(wxTreeEvent& event)
         const SiteCatalog::Site* neighbour = catalog.FindSite(onto->GetRowid());
         target = neighbour ? neighbour->folder : 0;
     }
-    if (dragged->IsSite())
-        MoveSiteTo(dragged->GetRowid(), target);
-    else if (dragged->IsFolder())
-        MoveFolderTo(dragged->GetFolder(), target);
+    // Moving remakes nodes: it waits until the tree is done with its drag.
+    const long long rowid = dragged->IsSite() ? dragged->GetRowid() : 0;
+    const long long folder = dragged->IsFolder() ? dragged->GetFolder() : 0;
+    CallAfter([this, rowid, folder, target] {
+        if (rowid)
+            MoveSiteTo(rowid, target);
+        else if (folder)
+            MoveFolderTo(folder, target);
+    });
 }

@@ -113,6 +113,7 @@ protected:
         Tree()->GetEventHandler()->ProcessEvent(begin);
         wxTreeEvent end(wxEVT_TREE_END_DRAG, Tree(), onto);
         Tree()->GetEventHandler()->ProcessEvent(end);
+        PumpEvents();
     }
     // What the dialog's text lines say, joined.
     static std::string Texts(wxWindow* window)
