@@ -571,7 +571,7 @@ TEST_F(OptionsFromFrameTest, AfterAFailedStartTheTypedLocationIsCheckedSavedAndU
     WriteFile(programDir + "/shellyard.ini",
               "[SHELLYARD]\nLANGUAGE=eng\n[SHELLYARD/PLUGIN]\nPUTTY=" + missing + "\nPLINK=/usr/bin/plink\n");
     CreateFrame();
-    FrameProbe::SetCurrentSite(frame, {"server", "127.0.0.1", "ssh", "", "", wxString(port)});
+    const SiteRecord server = FrameProbe::Record({"server", "127.0.0.1", "ssh", "", "", wxString(port)});
 
     ModalScript::Get().ExpectMessage(kFailure, "Shellyard", wxOK | wxICON_INFORMATION, wxID_OK);
     ModalScript::Get().ExpectDialog<ShellyardOptionDialog>("options dialog", [&](ShellyardOptionDialog* d) {
@@ -591,12 +591,12 @@ TEST_F(OptionsFromFrameTest, AfterAFailedStartTheTypedLocationIsCheckedSavedAndU
         EXPECT_EQ(ReadKey("/SHELLYARD/PLUGIN/PLINK"), "/usr/bin/plink");
         return wxID_CANCEL;
     });
-    frame->ConnectSite();
+    frame->ConnectSite(server);
     ASSERT_TRUE(ConnectionsDone());
     ModalScript::Get().Verify();
     EXPECT_EQ(FrameProbe::PuttyPath(frame), "/usr/bin/putty");
 
-    frame->ConnectSite();
+    frame->ConnectSite(server);
     ASSERT_TRUE(ConnectionsDone());
     EXPECT_EQ(FrameProbe::Notebook(frame)->GetPageCount(), 1u);
     EXPECT_TRUE(WaitFor([&] { return LoginShellsOf(user) == 1; }, std::chrono::seconds(15)))

@@ -67,9 +67,10 @@ protected:
         sshPassword = Env("SHELLYARD_TEST_SSH_PASSWORD");
         // The server ends an earlier test's shells a moment after their terminals went; counting
         // this test's logins starts once they are gone.
-        if (HaveSshServer())
+        if (HaveSshServer()) {
             ASSERT_TRUE(WaitFor([this] { return LoginShells() == 0; }, std::chrono::seconds(15)))
                 << "an earlier test's login shells are still running";
+        }
     }
     void TearDown() override
     {
