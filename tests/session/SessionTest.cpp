@@ -520,7 +520,7 @@ TEST_F(SessionTest, ConnectAllConnectsSeveralAtATimeInTreeOrder)
         disabledMeanwhile = disabledMeanwhile || (frame->IsConnecting() && !frame->IsEnabled());
     });
     look.Start(5);
-    FrameProbe::Command(frame, ID_SITES_CONNECT_ALL);
+    FrameProbe::ConnectAllSites(frame);  // from the root's menu
     ASSERT_TRUE(ConnectionsDone(60s));
     look.Stop();
 
@@ -547,7 +547,7 @@ TEST_F(SessionTest, ConnectAllWithAnUnusablePuttySaysSoOnce)
     ModalScript::Get().ExpectMessage(kFailureMessage, "Shellyard", wxOK | wxICON_INFORMATION, wxID_OK);
     ModalScript::Get().ExpectDialog<wxDialog>("the options dialog", [](wxDialog*) { return wxID_CANCEL; });
     int shownBefore = ModalScript::Get().ShownCount();
-    FrameProbe::Command(frame, ID_SITES_CONNECT_ALL);
+    FrameProbe::ConnectAllSites(frame);  // from the root's menu
     ASSERT_TRUE(ConnectionsDone());
     ModalScript::Get().Verify();
     EXPECT_EQ(ModalScript::Get().ShownCount() - shownBefore, 2);
