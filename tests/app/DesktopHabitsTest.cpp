@@ -121,9 +121,9 @@ protected:
     }
     ShellyardConnPanel* ConnectStored(const wxString& name)
     {
-        FrameProbe::SetCurrentSite(frame, {name, "127.0.0.1", "ssh", "", "", wxString(port)});
+        const SiteRecord chosen = FrameProbe::Record({name, "127.0.0.1", "ssh", "", "", wxString(port)});
         size_t before = Notebook()->GetPageCount();
-        frame->ConnectSite();
+        frame->ConnectSite(chosen);
         ConnectionsDone();
         return Notebook()->GetPageCount() == before + 1 ? dynamic_cast<ShellyardConnPanel*>(Notebook()->GetPage(before))
                                                         : nullptr;
