@@ -18,7 +18,7 @@ packages=(
 if [ "${1:-}" = "--test" ]; then
     packages+=(
         googletest libgtest-dev        # GoogleTest
-        xvfb xauth x11-utils x11-xkb-utils openbox   # private X servers, xprop, setxkbmap, a window manager
+        xvfb xauth x11-utils x11-xkb-utils openbox i3-wm   # private X servers, xprop, setxkbmap, window managers (stacking, tiling)
         openssh-server                 # an SSH server on 127.0.0.1 for end-to-end sessions
         g++-mingw-w64-x86-64           # compiles the Win32 layers to keep them honest
         procps psmisc imagemagick      # ps/pgrep for process checks; screenshots

@@ -204,11 +204,61 @@ struct LookBudget {
     }
 };
 
+// What one window is to the search for the terminal window of processId.
+enum class Candidate {
+    Terminal,  // the process's main window, mapped and viewable: the window manager is done with it
+    NotIt,     // a client of another class or process, a dialog, a helper, or not viewable yet
+    Frame      // no client at all (it has no WM_CLASS): a window manager's frame, worth looking into
+};
+
+// Clients of another class or process go into the search's ruled-out windows, as do the process's
+// own helper windows; its main window seen before it is viewable is remembered, so that later looks
+// only ask whether it is viewable now. atTop: a child of the root, whose verdict other searches may
+// share (see settledWindows).
+Candidate Examine(Display* display, Window window, long processId, bool atTop, TerminalWindow::WindowSearch* search)
+{
+    bool isTerminal = false;
+    if (!ClassOf(display, window, isTerminal))
+        return Candidate::Frame;
+    long owner = isTerminal ? ProcessProperty(display, window) : 0;
+    if (!isTerminal || owner != processId) {
+        // A new window may get its class before its process property: only a window that shows
+        // another class or another process is ruled out for good.
+        if (search && (!isTerminal || owner != 0)) {
+            search->ruledOut.insert(window);
+            if (newWindowWatches > 0 && atTop)
+                settledWindows[window] = isTerminal ? owner : -1;
+        }
+        return Candidate::NotIt;
+    }
+    if (IsTransient(display, window))
+        return Candidate::NotIt;
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes))
+        return Candidate::NotIt;
+    if (!attributes.override_redirect && attributes.map_state == IsViewable)
+        return Candidate::Terminal;
+    if (search) {
+        // The program's other windows of its class and process are never the terminal: GDK's leader
+        // window (the client leader of itself, never mapped) and its override-redirect helpers
+        // (popups, selection windows). What remains is the main window, not viewable yet.
+        if (attributes.override_redirect || IsClientLeader(display, window))
+            search->ruledOut.insert(window);
+        else
+            search->unmapped = window;
+    }
+    return Candidate::NotIt;
+}
+
+bool Skipped(Window window, const TerminalWindow::WindowSearch* search)
+{
+    return search && (search->ruledOut.count(window) || search->unmapped == window);
+}
+
 // Looks through the children of parent for the terminal window of processId. Client windows (those
 // with a WM_CLASS) are candidates and are not entered, so terminals already embedded in our own
-// frame are never visited; other windows (a window manager's frames) are entered up to depth levels.
-// Clients of another class or process go into the search's ruled-out windows; frames are looked
-// into afresh each time, since a manager may reparent a new client into one.
+// frame are never visited; other windows (a window manager's frames) are entered up to depth levels,
+// afresh each time, since a manager may reparent a new client into one.
 Window FindBelow(Display* display, Window parent, long processId, int depth, TerminalWindow::WindowSearch* search,
                  const LookBudget& budget)
 {
@@ -222,48 +272,51 @@ Window FindBelow(Display* display, Window parent, long processId, int depth, Ter
     Window found = None;
     for (unsigned int i = 0; i < count && found == None && !budget.Spent(); ++i) {
         Window child = children[i];
-        if (search && (search->ruledOut.count(child) || search->unmapped == child))
+        if (Skipped(child, search))
             continue;
         auto settled = search && newWindowWatches > 0 ? settledWindows.find(child) : settledWindows.end();
         if (settled != settledWindows.end() && settled->second != processId) {
             search->ruledOut.insert(child);
             continue;
         }
-        bool isTerminal = false;
-        if (ClassOf(display, child, isTerminal)) {
-            long owner = isTerminal ? ProcessProperty(display, child) : 0;
-            if (!isTerminal || owner != processId) {
-                // A new window may get its class before its process property: only a window that
-                // shows another class or another process is ruled out for good.
-                if (search && (!isTerminal || owner != 0)) {
-                    search->ruledOut.insert(child);
-                    if (newWindowWatches > 0 && parent == root)
-                        settledWindows[child] = isTerminal ? owner : -1;
-                }
-                continue;
-            }
-            if (IsTransient(display, child))
-                continue;
-            XWindowAttributes attributes;
-            if (!XGetWindowAttributes(display, child, &attributes))
-                continue;
-            if (!attributes.override_redirect && attributes.map_state == IsViewable) {
-                found = child;
-            } else if (search) {
-                // The program's other windows of its class and process are never the terminal: GDK's
-                // leader window (the client leader of itself, never mapped) and its override-redirect
-                // helpers (popups, selection windows). What remains is the main window, not mapped yet.
-                if (attributes.override_redirect || IsClientLeader(display, child))
-                    search->ruledOut.insert(child);
-                else
-                    search->unmapped = child;
-            }
-        } else if (depth > 1) {
+        Candidate candidate = Examine(display, child, processId, parent == root, search);
+        if (candidate == Candidate::Terminal)
+            found = child;
+        else if (candidate == Candidate::Frame && depth > 1)
             found = FindBelow(display, child, processId, depth - 1, search, budget);
-        }
     }
     if (children)
         XFree(children);
+    return found;
+}
+
+// Looks among the clients that an EWMH window manager says it manages (_NET_CLIENT_LIST). Some
+// managers give their frames a WM_CLASS of their own (i3's "i3-frame"), so a look through the tree
+// takes the frame for a client of another program and never sees the terminal inside: that look
+// only finds a terminal seen at the root before the manager framed it, and a terminal framed before
+// the first look (a PuTTY that is quick to show its window, or whose remembered window was
+// forgotten because a window went away meanwhile) would never be found.
+Window FindAmongManaged(Display* display, long processId, TerminalWindow::WindowSearch* search,
+                        const LookBudget& budget)
+{
+    static Atom clientList = XInternAtom(display, "_NET_CLIENT_LIST", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, DefaultRootWindow(display), clientList, 0, 65536, False, XA_WINDOW, &type,
+                           &format, &count, &remaining, &data) != Success || !data)
+        return None;
+    Window found = None;
+    if (type == XA_WINDOW && format == 32) {
+        const unsigned long* clients = reinterpret_cast<const unsigned long*>(data);
+        for (unsigned long i = 0; i < count && found == None && !budget.Spent(); ++i) {
+            Window client = static_cast<Window>(clients[i]);
+            if (!Skipped(client, search) && Examine(display, client, processId, false, search) == Candidate::Terminal)
+                found = client;
+        }
+    }
+    XFree(data);
     return found;
 }
 
@@ -361,7 +414,10 @@ NativeWindow Find(long processId, WindowSearch* search)
     LookBudget budget{std::chrono::steady_clock::now() + std::chrono::milliseconds(8), search,
                       search ? search->ruledOut.size() : 0};
     // Depth 3 reaches clients inside the frames of common window managers (frame, then a wrapper).
-    return static_cast<NativeWindow>(FindBelow(display, DefaultRootWindow(display), processId, 3, search, budget));
+    Window found = FindBelow(display, DefaultRootWindow(display), processId, 3, search, budget);
+    if (found == None && !budget.Spent())
+        found = FindAmongManaged(display, processId, search, budget);
+    return static_cast<NativeWindow>(found);
 }
 
 NewWindowWatch::NewWindowWatch(std::function<void()> onShown)

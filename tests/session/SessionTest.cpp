@@ -198,9 +198,14 @@ TEST_F(SessionTest, QuickLoginToStoredSiteEmbedsALoggedInTerminal)
     EXPECT_TRUE(WaitFor([&] { return FillsTab(terminal, page); }));
     int width = 0, height = 0;
 
-    // It follows the tab when the main window changes size.
-    frame->SetSize(wxSize(900, 640));
-    EXPECT_TRUE(WaitFor([&] { return FillsTab(terminal, page) && page->TerminalSize().x < 800; }))
+    // It follows the tab when the main window changes size. A tiling window manager keeps the
+    // frame's size to itself: there the tab grows as the sites list is hidden.
+    const int tabWidth = page->TerminalSize().x;
+    if (Env("SHELLYARD_TEST_WM") == "i3")
+        FrameProbe::Command(frame, ID_MENU_VIEW_SITES_LIST);
+    else
+        frame->SetSize(wxSize(900, 640));
+    EXPECT_TRUE(WaitFor([&] { return FillsTab(terminal, page) && page->TerminalSize().x != tabWidth; }))
         << "tab " << page->TerminalSize().x << "x" << page->TerminalSize().y << ", terminal "
         << (TerminalWindow::SizeOf(terminal, width, height), width) << "x" << height;
 
@@ -1022,7 +1027,11 @@ TEST_F(SessionTest, KeysGoWhereTheUserClicked)
     EXPECT_EQ(HostField()->GetValue(), "typed-host");
 }
 
-TEST_F(SessionTest, QuickLoginOverTelnetUsesTheTelnetPort)
+// Nothing listens for telnet here: PuTTY shows its terminal and at once an error box of its own,
+// transient for it. Three times in a row (a tiling window manager used to leave some beside the
+// frame, the frame disabled until "Failed to start" came), each terminal is embedded in its tab,
+// the error box stays outside for the user to answer, and nothing is told.
+TEST_F(SessionTest, QuickLoginToAClosedTelnetPortEmbedsEachTime)
 {
     Start();
     HostField()->SetValue("127.0.0.1");
@@ -1030,13 +1039,27 @@ TEST_F(SessionTest, QuickLoginOverTelnetUsesTheTelnetPort)
     ProtocolChoice()->SetString(0, "Sichere Shell");
     ProtocolChoice()->SetString(1, "Fernschreiber");
     ProtocolChoice()->SetSelection(1);
-    Click(LoginButton());
-    ConnectionsDone();
-    // Nothing listens for telnet here: PuTTY shows its terminal and an error box of its own.
-    ASSERT_EQ(Notebook()->GetPageCount(), 1u);
-    auto* page = dynamic_cast<ShellyardConnPanel*>(Notebook()->GetPage(0));
-    ASSERT_NE(page, nullptr);
-    EXPECT_EQ(CommandLineOf(page->GetTerminalProcess()->Pid()),
-              std::string("/usr/bin/putty") + '\0' + "-load" + '\0' + "Default Settings" + '\0' + "-telnet" + '\0' +
-                  "127.0.0.1" + '\0' + "-P" + '\0' + "23" + '\0');
+    for (size_t run = 1; run <= 3; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        int shown = ModalScript::Get().ShownCount();
+        Click(LoginButton());
+        ASSERT_TRUE(ConnectionsDone(5s));
+        EXPECT_EQ(ModalScript::Get().ShownCount(), shown) << "a message was shown";
+        ASSERT_EQ(Notebook()->GetPageCount(), run);
+        auto* page = dynamic_cast<ShellyardConnPanel*>(Notebook()->GetPage(run - 1));
+        ASSERT_NE(page, nullptr);
+        const long pid = page->GetTerminalProcess()->Pid();
+        EXPECT_EQ(CommandLineOf(pid), std::string("/usr/bin/putty") + '\0' + "-load" + '\0' + "Default Settings" +
+                                          '\0' + "-telnet" + '\0' + "127.0.0.1" + '\0' + "-P" + '\0' + "23" + '\0');
+        ASSERT_NE(page->GetTerminalWindow(), 0u);
+        EXPECT_EQ(TerminalWindow::ParentOf(page->GetTerminalWindow()), PageWindow(page));
+        EXPECT_TRUE(WaitFor([&] { return TerminalWindow::IsOnScreen(page->GetTerminalWindow()); }, 3s));
+        EXPECT_TRUE(Running(pid));
+        EXPECT_TRUE(frame->IsEnabled());
+        // PuTTY's error box is a window of its own on screen, not in the tab.
+        EXPECT_TRUE(WaitFor([&] {
+            return !Shell("xdotool search --all --onlyvisible --pid " + std::to_string(pid) + " --name 'Fatal Error'")
+                        .empty();
+        }, 5s));
+    }
 }

@@ -1,11 +1,16 @@
 #!/bin/bash
-# Runs a command against a private Xvfb server (and, with --wm, the openbox window manager):
-#   with-xvfb.sh [--wm] command args...
+# Runs a command against a private Xvfb server, with --wm under the openbox window manager, with
+# --wm=i3 under the tiling window manager i3 (a configuration of its own: no bar, no status line, no
+# other program started):
+#   with-xvfb.sh [--wm | --wm=openbox | --wm=i3] command args...
 # The server gets a free display number from Xvfb itself (-displayfd); everything started here is
-# stopped by process id when the command ends.
+# stopped by process id when the command ends. SHELLYARD_TEST_WM names the window manager.
 set -u
-wm=0
-if [ "${1:-}" = "--wm" ]; then wm=1; shift; fi
+wm=
+case "${1:-}" in
+    --wm|--wm=openbox) wm=openbox; shift ;;
+    --wm=i3) wm=i3; shift ;;
+esac
 
 work=$(mktemp -d)
 cleanup() {
@@ -27,14 +32,27 @@ export DISPLAY=":$(head -n1 "$work/display")"
 export GDK_BACKEND=x11
 export NO_AT_BRIDGE=1
 
-if [ "$wm" = 1 ]; then
+if [ "$wm" = openbox ]; then
     openbox --sm-disable >"$work/openbox.log" 2>&1 &
     wmpid=$!
+elif [ "$wm" = i3 ]; then
+    # No bar block: i3 starts no i3bar and no i3status. Its IPC socket stays in our folder.
+    cat >"$work/i3.config" <<EOF
+# i3 config file (v4)
+ipc-socket $work/i3-ipc.sock
+font pango:monospace 8
+focus_follows_mouse no
+EOF
+    i3 -c "$work/i3.config" --shmlog-size 0 >"$work/i3.log" 2>&1 &
+    wmpid=$!
+fi
+if [ -n "$wm" ]; then
     for _ in $(seq 1 200); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        kill -0 "$wmpid" 2>/dev/null || { cat "$work/$wm.log" >&2; echo "$wm did not start" >&2; exit 1; }
         sleep 0.05
     done
-    export SHELLYARD_TEST_WM=openbox
+    export SHELLYARD_TEST_WM=$wm
 fi
 
 "$@"
