@@ -140,7 +140,7 @@ private:
         wxString name;
         wxWeakRef<ShellyardConnPanel> page;
         bool done = false;
-        enum class Result { Running, Embedded, EmbeddedWithoutMenu, Failed, NotStarted, Refused, Cancelled };
+        enum class Result { Running, Embedded, EmbeddedWithoutMenu, NoWindow, WindowLost, NotStarted, Refused, Cancelled };
         Result result = Result::Running;
         wxString refusal;  // why the site's values were refused
     };

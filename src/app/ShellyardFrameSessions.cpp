@@ -249,8 +249,11 @@ void ShellyardFrame::OnTerminalConnection(wxCommandEvent& event)
             wxLogMessage("The tab of %s was closed before its terminal showed", connection.name);
             connection.result = StartedConnection::Result::Cancelled;
             break;
-        default:
-            connection.result = StartedConnection::Result::Failed;
+        case TerminalConnection::Outcome::NotEmbedded:
+            connection.result = StartedConnection::Result::WindowLost;
+            break;
+        case TerminalConnection::Outcome::NoWindow:
+            connection.result = StartedConnection::Result::NoWindow;
             break;
         }
     }
@@ -302,7 +305,7 @@ void ShellyardFrame::TellOutcome(const StartedConnection& connection)
         lastConnected = connection.page;
     if (connection.result == Result::Embedded || connection.result == Result::Cancelled)
         return;
-    if (connection.result == Result::Failed && connection.page) {
+    if ((connection.result == Result::NoWindow || connection.result == Result::WindowLost) && connection.page) {
         // No terminal: the tab goes, and its process with it at once.
         int index = notebook->GetPageIndex(connection.page);
         if (index != wxNOT_FOUND)
@@ -317,6 +320,12 @@ void ShellyardFrame::TellOutcome(const StartedConnection& connection)
         break;
     case Result::Refused:
         wxMessageBox(connection.refusal, "Shellyard", wxOK | wxICON_WARNING, this);
+        break;
+    case Result::WindowLost:
+        // PuTTY did start and show its window: the program and its location are fine.
+        wxMessageBox(wxString::Format(_("PuTTY for %s closed its window before it could be shown in a tab."),
+                                      connection.name),
+                     "Shellyard", wxOK | wxICON_INFORMATION, this);
         break;
     default:
         ShowConnectionFailure();
