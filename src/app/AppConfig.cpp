@@ -78,7 +78,10 @@ AppConfig& AppConfig::Instance()
 {
     if (!instance) {
         instance = new AppConfig();
-        PrivateFile::Tighten(ProgramFile(kSettingsFile));  // logs, so the object must exist first
+        // Both log, so the object must exist first. A folder made by something else (0755, say)
+        // would let others list and open what the program keeps there.
+        PrivateFile::Tighten(ProgramDirectory());
+        PrivateFile::Tighten(ProgramFile(kSettingsFile));
     }
     return *instance;
 }

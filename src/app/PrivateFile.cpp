@@ -23,7 +23,7 @@ void PrivateFile::Tighten(const wxString& path)
 {
 #ifndef __WXMSW__
     struct stat status;
-    if (stat(path.fn_str(), &status) != 0 || !S_ISREG(status.st_mode) || (status.st_mode & 077) == 0)
+    if (stat(path.fn_str(), &status) != 0 || !(S_ISREG(status.st_mode) || S_ISDIR(status.st_mode)) || (status.st_mode & 077) == 0)
         return;
     mode_t mode = status.st_mode & 07777 & ~static_cast<mode_t>(077);
     if (chmod(path.fn_str(), mode) == 0)

@@ -9,7 +9,7 @@ class PrivateFile {
 public:
     // Creates path, empty, readable and writable by its owner only, unless something is there.
     static void Create(const wxString& path);
-    // An existing file that its group or others may read or write loses that access; the log says
-    // so in one line. The content is not touched.
+    // An existing file or folder that its group or others may read, write or enter loses that
+    // access; the log says so in one line. The content is not touched.
     static void Tighten(const wxString& path);
 };

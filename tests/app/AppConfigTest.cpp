@@ -3,6 +3,7 @@
 #include "app/AppLog.h"
 #include "support/TempDirs.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 #include <unistd.h>
@@ -104,6 +105,28 @@ TEST_F(AppConfigTest, UnwritableProgramDirectoryNeitherCrashesNorComplains)
     config.WritePuttyPath("/usr/bin/putty");
     EXPECT_EQ(config.ReadPuttyPath(value), -1);  // still nothing in the file
     EXPECT_EQ(value, "untouched");
+}
+
+// A program folder made by something else, open to others, is made the owner's alone at start-up,
+// with one log line; its files are kept as they are.
+TEST_F(AppConfigTest, ProgramFolderThatOthersMayEnterIsMadePrivateOnce)
+{
+    fs::create_directories(programDir);
+    fs::permissions(programDir, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+    WriteFile(SettingsPath(), "[SHELLYARD]\nLANGUAGE=eng\n");
+    fs::permissions(SettingsPath(), fs::perms::owner_read | fs::perms::owner_write);
+    AppConfig::Instance();
+    AppConfig::Shutdown();
+    AppConfig::Instance();  // the next start finds nothing to say
+    AppConfig::Shutdown();
+    EXPECT_EQ(fs::status(programDir).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_EQ(ReadFile(SettingsPath()), "[SHELLYARD]\nLANGUAGE=eng\n");
+    std::string log = ReadFile(LogPath());
+    const std::string line = programDir + " was readable by other users; it is now readable by its owner only";
+    EXPECT_NE(log.find(line), std::string::npos) << log;
+    EXPECT_EQ(log.find(line), log.rfind(line)) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
 }
 
 TEST_F(AppConfigTest, EveryLogLineStartsWithItsTimeStamp)
