@@ -10,6 +10,7 @@
 #include "session/ShellyardMCSPanel.h"
 #include "session/PostLoginCommands.h"
 #include "session/TerminalConnection.h"
+#include "session/TerminalWindow.h"
 #include "session/keys/KeyPlatform.h"
 #include "storage/SiteStore.h"
 #include "storage/StoreMessageSink.h"
@@ -200,6 +201,19 @@ void ShellyardFrame::EndAtOnce(int signal)
         siteStore = nullptr;
     }
     AppConfig::Shutdown();
+}
+
+void ShellyardFrame::BringToFront()
+{
+    wxLogMessage("Shellyard was started again on its data folder: its window comes to the front");
+    if (IsIconized())
+        Iconize(false);
+    Show();
+    Raise();
+    // A window manager may refuse a program's own request for the focus; the keystroke layer asks
+    // it the way a pager does.
+    if (keyPlatform)
+        keyPlatform->SetForegroundWindow(TerminalWindow::FromToolkitHandle(GetHandle()));
 }
 
 bool ShellyardFrame::ConfirmQuit()

@@ -72,6 +72,9 @@ public:
     void StartMonitor(SiteRecord site);
     void ShowPanes(bool show);
 
+    // Shows the window in front of the others, with the keyboard focus (Shellyard was started again).
+    void BringToFront();
+
     // True while connections run or wait for their outcome to be told.
     bool IsConnecting() const { return !connections.empty() || !sitesToConnect.empty(); }
     // How many sites "Connect all sites" connects at a time.
