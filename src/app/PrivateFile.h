@@ -3,6 +3,7 @@
 // format), and the log and the settings say where and what the user connects to. They are readable
 // by their owner only. On Windows the files live in the program's folder with its access rights,
 // and these calls do nothing.
+#include <string>
 #include <wx/string.h>
 
 class PrivateFile {
@@ -12,4 +13,8 @@ public:
     // An existing file or folder that its group or others may read, write or enter loses that
     // access; the log says so in one line. The content is not touched.
     static void Tighten(const wxString& path);
+    // Replaces path's content by content (UTF-8) so that a reader, or a crash at any moment, sees the
+    // old content or the new, never a part: written beside it, readable by the owner only, then
+    // renamed over it. False when it could not be written (the old content is then kept).
+    static bool WriteAtomically(const wxString& path, const std::string& content);
 };
