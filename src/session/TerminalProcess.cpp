@@ -1,6 +1,7 @@
 #include "session/TerminalProcess.h"
 
 #include "session/PasswordHandOver.h"
+#include "session/ProcessIdentity.h"
 #include "session/TerminalWindow.h"
 
 #include <map>
@@ -28,6 +29,7 @@ const std::chrono::milliseconds kKillAfter(1000);  // from asking a program to e
 // Every program we started and have not reaped yet. A held one belongs to its TerminalProcess; a
 // let-go one is ended here (asked, then killed), and the user's own are only reaped. A timer looks
 // for exited ones while any is listed. Whatever of ours is left when Shellyard ends is ended with it.
+// Programs taken over from an earlier run are listed too, known by their start mark.
 class Programs : public wxTimer {
 public:
     // Never destroyed: it may still be needed while the program's statics go away.
@@ -39,11 +41,17 @@ public:
     }
     static Programs* instance;
 
-    void Add(long pid, bool ours)
+    void Add(long pid, bool ours, const std::string& startMark = std::string())
     {
-        entries[pid] = Entry{ours, ours};
+        Entry entry;
+        entry.ours = ours;
+        entry.held = ours;
+        entry.startMark = startMark;
+        entries[pid] = entry;
         Watch();
     }
+    // Not ours any more: neither ended nor watched.
+    void Forget(long pid) { entries.erase(pid); }
     // True once pid has exited (reaping it); a program no longer listed has.
     bool Exited(long pid)
     {
@@ -79,7 +87,7 @@ public:
     void EndOurs()
     {
         for (auto& entry : entries) {
-            if (entry.second.ours && !entry.second.exited)
+            if (entry.second.ours && !entry.second.exited && StillTheSame(entry.first, entry.second))
                 wxKill(entry.first, entry.second.askedToEnd ? wxSIGKILL : wxSIGTERM);
         }
     }
@@ -91,7 +99,15 @@ private:
         bool exited = false;
         bool askedToEnd = false;
         Clock::time_point nextStep{};
+        std::string startMark;  // of a program taken over: it is not our child
     };
+
+    // A program taken over may have ended and its identifier gone to another process since we last
+    // looked; our own children keep theirs until we reap them.
+    static bool StillTheSame(long pid, const Entry& entry)
+    {
+        return entry.startMark.empty() || ProcessIdentity::StartMark(pid) == entry.startMark;
+    }
 
     void Watch()
     {
@@ -105,13 +121,18 @@ private:
         auto found = entries.find(pid);
         if (found == entries.end() || found->second.exited)
             return;
+        bool gone = false;
+        if (!found->second.startMark.empty()) {
+            gone = !StillTheSame(pid, found->second);
+        } else {
 #ifdef __WXMSW__
-        bool gone = !wxProcess::Exists(static_cast<int>(pid));
+            gone = !wxProcess::Exists(static_cast<int>(pid));
 #else
-        int status = 0;
-        pid_t reaped = waitpid(static_cast<pid_t>(pid), &status, WNOHANG);
-        bool gone = reaped == pid || (reaped < 0 && errno == ECHILD);
+            int status = 0;
+            pid_t reaped = waitpid(static_cast<pid_t>(pid), &status, WNOHANG);
+            gone = reaped == pid || (reaped < 0 && errno == ECHILD);
 #endif
+        }
         if (!gone)
             return;
         if (found->second.held)
@@ -123,7 +144,7 @@ private:
     // The next step of ending a let-go program: ask it, then kill it (again, until it is gone).
     void Step(long pid, Entry& entry)
     {
-        if (!entry.ours)
+        if (!entry.ours || !StillTheSame(pid, entry))
             return;
         wxKill(pid, entry.askedToEnd ? wxSIGKILL : wxSIGTERM);
         entry.askedToEnd = true;
@@ -235,9 +256,24 @@ bool TerminalProcess::StartUsersOwn(const TerminalArguments& arguments)
     return true;
 }
 
+std::unique_ptr<TerminalProcess> TerminalProcess::TakeOver(long pid, const std::string& startMark)
+{
+    if (pid <= 0 || startMark.empty() || ProcessIdentity::StartMark(pid) != startMark)
+        return nullptr;
+    Programs::Get().Add(pid, true, startMark);
+    return std::unique_ptr<TerminalProcess>(new TerminalProcess(pid));
+}
+
 TerminalProcess::~TerminalProcess()
 {
-    Programs::Get().LetGo(pid, endGrace);
+    if (!disowned)
+        Programs::Get().LetGo(pid, endGrace);
+}
+
+void TerminalProcess::Disown()
+{
+    disowned = true;
+    Programs::Get().Forget(pid);
 }
 
 NativeWindow TerminalProcess::LookForWindow()

@@ -23,6 +23,10 @@ public:
     // session of its own, so that neither Shellyard's end nor a signal to Shellyard's process group
     // reaches it; it is only reaped by us. False when it cannot be started.
     static bool StartUsersOwn(const TerminalArguments& arguments);
+    // Takes over a program that an earlier run of Shellyard started and left running (it was
+    // killed): held and ended like one started here, but, not being our child, known by its start
+    // mark (ProcessIdentity) rather than reaped, and never signalled once the mark has changed.
+    static std::unique_ptr<TerminalProcess> TakeOver(long pid, const std::string& startMark);
 
     // Whether a location names a program the system can start (a name without a folder is looked up
     // on PATH), and if not, why.
@@ -37,6 +41,9 @@ public:
     // How long the program gets to end by itself once its owner lets go (PuTTY ends once its window
     // is destroyed); 0, the default, asks it to end at once.
     void SetEndGrace(std::chrono::milliseconds grace) { endGrace = grace; }
+    // Lets go of the program without ending it (a session taken over that stays the user's own
+    // window): nothing of ours touches it any more.
+    void Disown();
 
     // One look for the program's terminal window; 0 while it shows none. Looks are cheap to repeat
     // (every few milliseconds while waiting): each remembers the windows earlier ones ruled out.
@@ -63,5 +70,6 @@ private:
     long pid;
     std::chrono::steady_clock::time_point started;
     std::chrono::milliseconds endGrace{0};
+    bool disowned = false;
     TerminalWindow::WindowSearch windowSearch;
 };
