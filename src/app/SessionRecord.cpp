@@ -11,7 +11,8 @@
 
 namespace {
 const char kHeader[] = "# Shellyard's terminal sessions, one a line: process, start mark, program, site row, "
-                       "protocol, host, name\n";
+                       "protocol, host, port, user, name\n";
+const size_t kFields = 9;
 
 // Fields are separated by tabs; a field's own tabs, line breaks and backslashes are escaped.
 std::string Escaped(const std::string& text)
@@ -128,7 +129,8 @@ std::string SessionRecord::Format(const std::vector<RecordedSession>& sessions)
     for (const RecordedSession& session : sessions) {
         out << session.pid << '\t' << Escaped(session.startMark) << '\t' << Escaped(session.program) << '\t'
             << session.rowid << '\t' << Escaped(Utf8(session.protocol)) << '\t' << Escaped(Utf8(session.host)) << '\t'
-            << Escaped(Utf8(session.name)) << '\n';
+            << Escaped(Utf8(session.port)) << '\t' << Escaped(Utf8(session.user)) << '\t' << Escaped(Utf8(session.name))
+            << '\n';
     }
     return out.str();
 }
@@ -147,14 +149,16 @@ std::vector<RecordedSession> SessionRecord::Parse(const std::string& text)
             fields.push_back(Unescaped(line.substr(start, tab - start)));
         fields.push_back(Unescaped(line.substr(start)));
         RecordedSession session;
-        if (fields.size() != 7 || !ReadNumber(fields[0], session.pid) || session.pid <= 0 ||
+        if (fields.size() != kFields || !ReadNumber(fields[0], session.pid) || session.pid <= 0 ||
             !ReadNumber(fields[3], session.rowid) || fields[1].empty())
             continue;
         session.startMark = fields[1];
         session.program = fields[2];
         session.protocol = wxString::FromUTF8(fields[4].c_str());
         session.host = wxString::FromUTF8(fields[5].c_str());
-        session.name = wxString::FromUTF8(fields[6].c_str());
+        session.port = wxString::FromUTF8(fields[6].c_str());
+        session.user = wxString::FromUTF8(fields[7].c_str());
+        session.name = wxString::FromUTF8(fields[8].c_str());
         sessions.push_back(session);
     }
     return sessions;

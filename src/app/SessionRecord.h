@@ -13,7 +13,7 @@ struct RecordedSession {
     std::string startMark;  // see ProcessIdentity: with the pid, this one process and no later one
     std::string program;    // the program it runs, as the system names it
     long long rowid = 0;    // the site's stored row; 0 for a host typed into Quick Login
-    wxString protocol, host, name;
+    wxString protocol, host, port, user, name;  // what its tab tells (never a password)
 };
 
 class SessionRecord {

@@ -56,6 +56,7 @@ bool ShellyardApp::OnInit()
     ShellyardFrame* frame = new ShellyardFrame(nullptr);
     frame->SetIcon(PictureIcon("aaaa"));
     frame->Show();
+    frame->OfferToTakeBackSessionsOnceShown();
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/AppConfig.h"
 #include "app/ProjectAddress.h"
+#include "app/SessionRecord.h"
 #include "app/ShellyardSitesPanel.h"
 #include "dialogs/ShellyardAboutDialog.h"
 #include "dialogs/ShellyardOptionDialog.h"
@@ -76,6 +77,8 @@ ShellyardFrame::ShellyardFrame(wxFrame* frame)
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) { auiManager.Update(); }, layoutId);
 
     OpenSiteStore();
+    // What an earlier run left in the record stays there until OfferToTakeBackSessions.
+    SessionRecord::Get().Open(AppConfig::ProgramFile("shellyard.sessions"));
     BuildLayout();
     RestoreWindowState();
     LocateTerminalPrograms();

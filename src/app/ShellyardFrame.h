@@ -22,6 +22,7 @@ class KeyPlatform;
 class PostLoginCommands;
 class ShellyardSitesPanel;
 class SiteStore;
+class TerminalProcess;
 class StoreMessageSink;
 class wxToolBar;
 class ShellyardLoginPanel;
@@ -74,6 +75,11 @@ public:
 
     // Shows the window in front of the others, with the keyboard focus (Shellyard was started again).
     void BringToFront();
+    // At start-up: the PuTTY sessions that an earlier run of this Shellyard left open (it was killed
+    // or crashed) and that still run are offered to be taken back into tabs.
+    void OfferToTakeBackSessions();
+    // The same, once the window is on screen (start-up).
+    void OfferToTakeBackSessionsOnceShown();
 
     // True while connections run or wait for their outcome to be told.
     bool IsConnecting() const { return !connections.empty() || !sitesToConnect.empty(); }
@@ -141,13 +147,21 @@ private:
     struct StartedConnection {
         long id = 0;
         wxString name;
+        SiteRecord site;         // what its tab tells, without the password
+        bool takenBack = false;  // a session of an earlier run, not started by us
         wxWeakRef<ShellyardConnPanel> page;
         bool done = false;
-        enum class Result { Running, Embedded, EmbeddedWithoutMenu, NoWindow, WindowLost, NotStarted, Refused, Cancelled };
+        enum class Result {
+            Running, Embedded, EmbeddedWithoutMenu, NoWindow, WindowLost, NotStarted, Refused, Cancelled
+        };
         Result result = Result::Running;
         wxString refusal;  // why the site's values were refused
     };
     void StartConnection(SiteRecord site);
+    // Opens the tab of a started (or taken-back) terminal program and connects it.
+    void OpenTerminalTab(StartedConnection started, std::unique_ptr<TerminalProcess> process,
+                         std::unique_ptr<PostLoginCommands> commands);
+    void RecordSession(const StartedConnection& connection);
     void OnTerminalConnection(wxCommandEvent& event);
     // A tab's post-login command is due: typed into its terminal if it takes the keys now.
     void OnPostLoginCommand(wxCommandEvent& event);

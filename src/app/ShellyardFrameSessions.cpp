@@ -3,9 +3,11 @@
 #include "app/ShellyardFrame.h"
 
 #include "app/AppConfig.h"
+#include "app/SessionRecord.h"
 #include "resources/Pictures.h"
 #include "session/PendingEvents.h"
 #include "session/PostLoginCommands.h"
+#include "session/ProcessIdentity.h"
 #include "session/SessionLog.h"
 #include "session/ShellyardConnPanel.h"
 #include "session/SiteValueCheck.h"
@@ -94,6 +96,8 @@ void ShellyardFrame::StartConnection(SiteRecord site)
     // The login comes from the stored row, read when the command was given; without a stored row
     // there is no auto-login.
     TakeStoredLogin(site);
+    started.site = site;
+    started.site.hostpasswd.clear();
     started.refusal = UnsafeSiteValues(site.hostname, site.hosttype, site.hostip, site.hostport, site.hostuser,
                                        site.hostpasswd);
     if (started.refusal.empty()) {
@@ -105,32 +109,7 @@ void ShellyardFrame::StartConnection(SiteRecord site)
         wxLogMessage("Connecting %s: %s", site.hostname, wxString::FromUTF8(arguments.ForLog().c_str()));
         std::unique_ptr<TerminalProcess> process = TerminalProcess::Start(arguments);
         if (process) {
-            if (!connectingDisabler)
-                connectingDisabler = std::make_unique<wxWindowDisabler>();
-            ShellyardConnPanel* page = new ShellyardConnPanel(notebook);
-            page->SetTerminalProcess(std::move(process));
-            page->SetSite(site.hostname, site.hostuser, site.hostip, site.hostport, site.hosttype);
-            page->SetPostLoginCommands(std::move(commands));
-            // Frozen, the notebook draws its tab row once events flow, not inside the insertion:
-            // with dozens of tabs that drawing alone would hold up events for long.
-            notebook->Freeze();
-            notebook->AddPage(page, site.hostname, true, PictureBitmap("tree2"));
-            notebook->SetPageToolTip(notebook->GetPageIndex(page), page->SiteToolTip());
-            notebook->Thaw();
-            // The tab row learns whether its tabs overflow when it draws; then it can scroll to the
-            // new tab.
-            wxWeakRef<ShellyardConnPanel> shown(page);
-            CallAfter([this, shown] {
-                wxAuiTabCtrl* tabs = nullptr;
-                int tab = 0;
-                if (shown && notebook->FindTab(shown, &tabs, &tab)) {
-                    tabs->Update();
-                    tabs->MakeTabVisible(tab, tabs);
-                }
-            });
-            started.page = page;
-            connections.push_back(started);
-            page->Connect(this, started.id);
+            OpenTerminalTab(started, std::move(process), std::move(commands));
             return;
         }
         wxLogMessage("PuTTY could not be started from \"%s\"", puttyPath);
@@ -232,6 +211,64 @@ bool ShellyardFrame::BringTerminalForward(ShellyardConnPanel* page)
     return true;
 }
 
+void ShellyardFrame::OpenTerminalTab(StartedConnection started, std::unique_ptr<TerminalProcess> process,
+                                     std::unique_ptr<PostLoginCommands> commands)
+{
+    if (!connectingDisabler)
+        connectingDisabler = std::make_unique<wxWindowDisabler>();
+    ShellyardConnPanel* page = new ShellyardConnPanel(notebook);
+    page->SetTerminalProcess(std::move(process));
+    const SiteRecord& site = started.site;
+    page->SetSite(site.hostname, site.hostuser, site.hostip, site.hostport, site.hosttype);
+    if (commands)
+        page->SetPostLoginCommands(std::move(commands));
+    // Frozen, the notebook draws its tab row once events flow, not inside the insertion: with
+    // dozens of tabs that drawing alone would hold up events for long.
+    notebook->Freeze();
+    notebook->AddPage(page, started.name, true, PictureBitmap("tree2"));
+    notebook->SetPageToolTip(notebook->GetPageIndex(page), page->SiteToolTip());
+    notebook->Thaw();
+    // The tab row learns whether its tabs overflow when it draws; then it can scroll to the new tab.
+    wxWeakRef<ShellyardConnPanel> shown(page);
+    CallAfter([this, shown] {
+        wxAuiTabCtrl* tabs = nullptr;
+        int tab = 0;
+        if (shown && notebook->FindTab(shown, &tabs, &tab)) {
+            tabs->Update();
+            tabs->MakeTabVisible(tab, tabs);
+        }
+    });
+    started.page = page;
+    connections.push_back(started);
+    page->Connect(this, started.id);
+}
+
+// A terminal in its tab goes into the record of open sessions, and out of it when its tab goes,
+// however that happens (closed, failed, ended with the program).
+void ShellyardFrame::RecordSession(const StartedConnection& connection)
+{
+    if (!connection.page || !connection.page->GetTerminalProcess())
+        return;
+    RecordedSession session;
+    session.pid = connection.page->GetTerminalProcess()->Pid();
+    session.startMark = ProcessIdentity::StartMark(session.pid);
+    session.program = ProcessIdentity::ProgramOf(session.pid);
+    session.rowid = connection.site.rowid;
+    session.protocol = connection.site.hosttype;
+    session.host = connection.site.hostip;
+    session.port = connection.site.hostport;
+    session.user = connection.site.hostuser;
+    session.name = connection.name;
+    if (session.startMark.empty())
+        return;  // it has ended already
+    SessionRecord::Get().Add(session);
+    const long pid = session.pid;
+    connection.page->Bind(wxEVT_DESTROY, [pid](wxWindowDestroyEvent& event) {
+        SessionRecord::Get().Remove(pid);
+        event.Skip();
+    });
+}
+
 void ShellyardFrame::OnTerminalConnection(wxCommandEvent& event)
 {
     for (StartedConnection& connection : connections) {
@@ -241,9 +278,11 @@ void ShellyardFrame::OnTerminalConnection(wxCommandEvent& event)
         switch (static_cast<TerminalConnection::Outcome>(event.GetInt())) {
         case TerminalConnection::Outcome::Embedded:
             connection.result = StartedConnection::Result::Embedded;
+            RecordSession(connection);
             break;
         case TerminalConnection::Outcome::EmbeddedWithoutMenu:
             connection.result = StartedConnection::Result::EmbeddedWithoutMenu;
+            RecordSession(connection);
             break;
         case TerminalConnection::Outcome::Cancelled:
             wxLogMessage("The tab of %s was closed before its terminal showed", connection.name);
@@ -305,6 +344,19 @@ void ShellyardFrame::TellOutcome(const StartedConnection& connection)
         lastConnected = connection.page;
     if (connection.result == Result::Embedded || connection.result == Result::Cancelled)
         return;
+    if (connection.takenBack) {
+        // Not started by us: nothing to tell about PuTTY's location; it stays the user's window.
+        wxLogMessage("The session %s of the last run could not be taken back into a tab; it is left as it is",
+                     connection.name);
+        if (connection.page) {
+            if (connection.page->GetTerminalProcess())
+                connection.page->GetTerminalProcess()->Disown();
+            int index = notebook->GetPageIndex(connection.page);
+            if (index != wxNOT_FOUND)
+                notebook->DeletePage(static_cast<size_t>(index));
+        }
+        return;
+    }
     if ((connection.result == Result::NoWindow || connection.result == Result::WindowLost) && connection.page) {
         // No terminal: the tab goes, and its process with it at once.
         int index = notebook->GetPageIndex(connection.page);
@@ -473,4 +525,73 @@ void ShellyardFrame::OnPageClose(wxAuiNotebookEvent& event)
     if (wxMessageBox(_("Are you sure you want to stop loggin and close this site?"), "Shellyard", wxYES_NO,
                      this) != wxYES)
         event.Veto();
+}
+
+void ShellyardFrame::OfferToTakeBackSessionsOnceShown()
+{
+    // The question comes once a window manager has placed and shown the window; after a few
+    // seconds it comes anyway. The timer goes with its last tick, or with the window.
+    auto* waiting = new wxTimer();
+    wxWeakRef<ShellyardFrame> self(this);
+    auto since = std::chrono::steady_clock::now();
+    waiting->Bind(wxEVT_TIMER, [self, waiting, since](wxTimerEvent&) {
+        if (self && !TerminalWindow::IsOnScreen(TerminalWindow::FromToolkitHandle(self->GetHandle())) &&
+            std::chrono::steady_clock::now() - since < std::chrono::seconds(5))
+            return;
+        waiting->Stop();
+        wxTheApp->CallAfter([waiting] { delete waiting; });
+        if (self)
+            self->OfferToTakeBackSessions();
+    });
+    waiting->Start(20);
+}
+
+void ShellyardFrame::OfferToTakeBackSessions()
+{
+    SessionRecord& record = SessionRecord::Get();
+    // Only what this user's Shellyard started and left: the same process (its start mark), still the
+    // program it was, the user's own, and with its terminal window at the top level.
+    std::vector<RecordedSession> alive;
+    std::vector<long> pids;
+    for (const RecordedSession& session : record.LeftOver()) {
+        if (ProcessIdentity::IsOurUsers(session.pid) && ProcessIdentity::StartMark(session.pid) == session.startMark &&
+            !session.program.empty() && ProcessIdentity::ProgramOf(session.pid) == session.program &&
+            TerminalWindow::Find(session.pid)) {
+            alive.push_back(session);
+            pids.push_back(session.pid);
+        }
+    }
+    if (alive.empty()) {
+        record.KeepLeftOver({});
+        return;
+    }
+    const wxString question = wxString::Format(
+        _("%d PuTTY sessions from the last run are still open. Take them back into tabs?"), int(alive.size()));
+    if (wxMessageBox(question, "Shellyard", wxYES_NO, this) != wxYES) {
+        wxLogMessage("%d PuTTY sessions of the last run left as they are", int(alive.size()));
+        record.KeepLeftOver({});
+        return;
+    }
+    // Until each is in its tab (or could not be taken) the record keeps it, should we end again.
+    record.KeepLeftOver(pids);
+    for (const RecordedSession& session : alive) {
+        std::unique_ptr<TerminalProcess> process = TerminalProcess::TakeOver(session.pid, session.startMark);
+        if (!process) {
+            record.Remove(session.pid);
+            continue;
+        }
+        wxLogMessage("Taking back the session %s of the last run (PuTTY process %ld)", session.name, session.pid);
+        StartedConnection started;
+        started.id = ++lastConnectionId;
+        started.name = session.name;
+        started.site.hostname = session.name;
+        started.site.hostip = session.host;
+        started.site.hosttype = session.protocol;
+        started.site.hostport = session.port;
+        started.site.hostuser = session.user;
+        started.site.rowid = session.rowid;
+        started.takenBack = true;
+        OpenTerminalTab(started, std::move(process), nullptr);
+    }
+    AdvanceConnections();
 }

@@ -20,6 +20,8 @@ TEST_F(SessionRecordTest, WhatIsWrittenIsReadBackAndDamagedLinesArePassedOver)
     web.rowid = 7;
     web.protocol = "ssh";
     web.host = "10.0.0.1";
+    web.port = "2222";
+    web.user = "r\too\\t";
     web.name = wxString::FromUTF8("web\t01\nzwei \\ drei é");
     RecordedSession quick = web;
     quick.pid = 99;
@@ -38,7 +40,7 @@ TEST_F(SessionRecordTest, WhatIsWrittenIsReadBackAndDamagedLinesArePassedOver)
     EXPECT_FALSE(fs::exists(path + ".new"));
 
     // A later run finds it left over; lines that are not a session are passed over.
-    WriteFile(path, ReadFile(path) + "not a session\n12\tmark\n0\tmark\tprog\t1\tssh\th\tn\n" +
+    WriteFile(path, ReadFile(path) + "not a session\n12\tmark\n0\tmark\tprog\t1\tssh\th\t22\tu\tn\n" +
                         SessionRecord::Format({quick}).substr(SessionRecord::Format({}).size()));
     record.Open(path);
     ASSERT_EQ(record.LeftOver().size(), 2u);
@@ -49,6 +51,8 @@ TEST_F(SessionRecordTest, WhatIsWrittenIsReadBackAndDamagedLinesArePassedOver)
     EXPECT_EQ(back.rowid, 7);
     EXPECT_EQ(back.protocol, "ssh");
     EXPECT_EQ(back.host, "10.0.0.1");
+    EXPECT_EQ(back.port, "2222");
+    EXPECT_EQ(back.user, web.user);
     EXPECT_EQ(back.name, web.name);
     EXPECT_EQ(record.LeftOver()[1].name, "");
 

@@ -7,6 +7,10 @@
 #include "support/ProcessTable.h"
 
 #include "app/AppConfig.h"
+#include "app/SessionRecord.h"
+#include "app/ShellyardApp.h"
+#include "app/SingleInstance.h"
+#include "session/ProcessIdentity.h"
 #include "session/ShellyardConnPanel.h"
 #include "session/TerminalProcess.h"
 #include "session/TerminalWindow.h"
@@ -22,8 +26,10 @@
 #include <iostream>
 #include <set>
 #include <signal.h>
+#include <spawn.h>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <wx/aui/auibook.h>
 #include <wx/bmpbuttn.h>
@@ -946,6 +952,172 @@ TEST_P(EndingSignalTest, EndsTheSessionsAndGivesTheKeyboardBack)
 
 INSTANTIATE_TEST_SUITE_P(Signals, EndingSignalTest, testing::Values(SIGTERM, SIGINT, SIGHUP),
                          [](const testing::TestParamInfo<int>& info) { return std::string(sigabbrev_np(info.param)); });
+
+// ---- A run that was killed ---------------------------------------------------------------------
+
+namespace {
+// A program of the test's own, as the user might run one beside Shellyard.
+long Spawn(const std::vector<std::string>& arguments)
+{
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    return posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : 0;
+}
+
+// The test account's session shells on the server, one a line, sorted: its bash processes that a
+// bash did not start (a login shell's start-up files run short-lived subshells of the same name).
+std::string SessionShells(const std::string& user)
+{
+    return Shell("ps -u '" + user + "' -o pid=,ppid=,comm= | awk '{ c[$1] = $3; p[$1] = $2 } "
+                 "END { for (i in c) if (c[i] == \"bash\" && c[p[i]] != \"bash\") print i }' | sort -n");
+}
+}  // namespace
+
+// Killed with SIGKILL, Shellyard leaves its PuTTYs running as windows of their own. The next start
+// on the same data folder (the dead run's claim on it does not count) asks whether to take them
+// back: No leaves them as they are and forgets them; with the same sessions left once more, Yes
+// brings each into a tab captioned with its site, still logged in: the very shells of the first
+// run take the command typed into them. Only what this Shellyard started is offered: neither a
+// PuTTY of the user's own nor a process that the record names but that is not what it started.
+// The killed run is this test binary started anew, in the data folder of this test.
+TEST_F(SessionTest, SessionsOfAKilledRunAreTakenBackIntoTabs)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    if (Env("SHELLYARD_TEST_SHARED").empty())
+        setenv("SHELLYARD_TEST_SHARED", root.c_str(), 1);
+    const std::string shared = Env("SHELLYARD_TEST_SHARED");
+    const std::string facts = shared + "/facts";
+    CreateDatabase({Site("one", port), Site("two", port)});  // the run uses this test's data folder
+    EXPECT_EXIT(
+        {
+            setenv("XDG_DATA_HOME", (shared + "/data").c_str(), 1);
+            int status = 0;
+            if (!ClaimDataFolder(status))
+                _exit(3);
+            CreateFrame();
+            ShellyardConnPanel* one = ConnectStored("one");
+            ShellyardConnPanel* two = ConnectStored("two");
+            auto twoShells = [&] {
+                const std::string shells = SessionShells(user);
+                return std::count(shells.begin(), shells.end(), '\n') == 2;
+            };
+            if (!one || !two || !WaitFor(twoShells, 15s))
+                _exit(2);
+            WriteFile(facts, std::to_string(one->GetTerminalProcess()->Pid()) + " " +
+                                 std::to_string(two->GetTerminalProcess()->Pid()) + " " + root + "\n" +
+                                 SessionShells(user));
+            kill(getpid(), SIGKILL);
+            _exit(4);
+        },
+        testing::KilledBySignal(SIGKILL), "");
+    unsetenv("SHELLYARD_TEST_SHARED");
+    // Whatever this test leaves, should it fail, ends with it: the claim, the programs it started,
+    // and the sessions left if they were not taken back.
+    std::vector<long> leftRunning;
+    struct TidyUp {
+        std::vector<long>& pids;
+        ~TidyUp()
+        {
+            SingleInstance::Release();
+            for (long pid : pids) {
+                kill(static_cast<pid_t>(pid), SIGKILL);
+                waitpid(static_cast<pid_t>(pid), nullptr, WNOHANG);
+            }
+        }
+    } tidyUp{leftRunning};
+
+    long pids[2] = {0, 0};
+    std::string runRoot;
+    std::istringstream factLines(ReadFile(facts));
+    factLines >> pids[0] >> pids[1] >> runRoot;
+    leftRunning = {pids[0], pids[1]};
+    factLines.ignore(1);  // the line's end
+    std::string shells((std::istreambuf_iterator<char>(factLines)), std::istreambuf_iterator<char>());
+    if (runRoot.rfind("/tmp/shellyard-test-", 0) == 0)
+        Shell("rm -rf '" + runRoot + "'");  // the run was killed: it could not tidy up after itself
+    for (long pid : pids) {
+        ASSERT_TRUE(Running(pid)) << "a session did not survive the kill";
+        EXPECT_TRUE(WaitFor([&] { return TerminalWindow::Find(pid) != 0; }, 5s)) << "its window is not back on screen";
+    }
+    ASSERT_EQ(SessionShells(user), shells) << "the sessions' shells did not survive the kill";
+    EXPECT_TRUE(FileExists(programDir + "/shellyard.socket")) << "the killed run left its claim";
+    int status = 0;
+    ASSERT_TRUE(ClaimDataFolder(status)) << "the killed run's claim keeps the next start from running";
+
+    // A PuTTY of the user's own, and a record that also names it (with the start mark of another
+    // process) and a process that got a recorded identifier but is no PuTTY.
+    long own = Spawn({"/usr/bin/putty", "-telnet", "127.0.0.1", "-P", "23"});
+    long sleeper = Spawn({"/bin/sleep", "60"});
+    ASSERT_TRUE(own && sleeper);
+    leftRunning.push_back(own);
+    leftRunning.push_back(sleeper);
+    ASSERT_TRUE(WaitFor([&] { return TerminalWindow::Find(own) != 0 && !ProcessIdentity::StartMark(sleeper).empty(); }));
+    const std::string recordPath = programDir + "/shellyard.sessions";
+    std::vector<RecordedSession> recorded = SessionRecord::Parse(ReadFile(recordPath));
+    ASSERT_EQ(recorded.size(), 2u) << ReadFile(recordPath);
+    RecordedSession notOurs = recorded[0];
+    notOurs.pid = own;
+    notOurs.startMark = "0:1";
+    recorded.push_back(notOurs);
+    notOurs.pid = sleeper;
+    notOurs.startMark = ProcessIdentity::StartMark(sleeper);
+    recorded.push_back(notOurs);
+    const std::string leftOver = SessionRecord::Format(recorded);
+    const std::string question = "2 PuTTY sessions from the last run are still open. Take them back into tabs?";
+
+    WriteFile(recordPath, leftOver);
+    CreateFrame();
+    ModalScript::Get().ExpectMessage(question, "Shellyard", wxYES_NO, wxID_NO);
+    frame->OfferToTakeBackSessions();
+    ModalScript::Get().Verify();
+    EXPECT_EQ(Notebook()->GetPageCount(), 0u);
+    EXPECT_TRUE(SessionRecord::Parse(ReadFile(recordPath)).empty()) << "No did not forget them";
+    for (long pid : pids)
+        EXPECT_TRUE(Running(pid) && TerminalWindow::Find(pid) != 0) << "No did not leave them alone";
+    DestroyFrame();
+
+    WriteFile(recordPath, leftOver);
+    CreateFrame();
+    ModalScript::Get().ExpectMessage(question, "Shellyard", wxYES_NO, wxID_YES);
+    frame->OfferToTakeBackSessions();
+    ModalScript::Get().Verify();
+    ASSERT_TRUE(ConnectionsDone());
+    ASSERT_EQ(Notebook()->GetPageCount(), 2u);
+    std::set<long> inTabs;
+    for (size_t i = 0; i < 2; ++i) {
+        auto* page = dynamic_cast<ShellyardConnPanel*>(Notebook()->GetPage(i));
+        ASSERT_TRUE(page && page->GetTerminalProcess());
+        const long pid = page->GetTerminalProcess()->Pid();
+        inTabs.insert(pid);
+        EXPECT_EQ(Notebook()->GetPageText(i), pid == pids[0] ? "one" : "two");
+        EXPECT_EQ(TerminalWindow::ParentOf(page->GetTerminalWindow()), PageWindow(page));
+        EXPECT_EQ(TerminalWindow::ProcessOf(page->GetTerminalWindow()), pid);
+    }
+    EXPECT_EQ(inTabs, (std::set<long>{pids[0], pids[1]}));
+    EXPECT_TRUE(Running(own) && TerminalWindow::Find(own) != 0) << "the user's own PuTTY was taken";
+    std::set<long> recordedNow;
+    for (const RecordedSession& session : SessionRecord::Parse(ReadFile(recordPath)))
+        recordedNow.insert(session.pid);
+    EXPECT_EQ(recordedNow, inTabs);
+
+    // The same two shells on the server, no new login, and each takes the command typed into it.
+    EXPECT_EQ(SessionShells(user), shells);
+    Broadcast("echo back > sy-$$");
+    std::istringstream shellPids(shells);
+    for (std::string shell; shellPids >> shell;)
+        EXPECT_TRUE(WaitForServerFile("sy-" + shell, "back\n")) << "shell " << shell << " took nothing";
+
+    // The tabs hold the sessions now: they end with the program (TearDown checks).
+    for (long pid : {own, sleeper}) {
+        kill(static_cast<pid_t>(pid), SIGKILL);
+        waitpid(static_cast<pid_t>(pid), nullptr, 0);
+    }
+    leftRunning.clear();
+}
+
 
 // ---- Size and keyboard -------------------------------------------------------------------------
 
