@@ -1110,12 +1110,15 @@ TEST_F(SessionTest, SessionsOfAKilledRunAreTakenBackIntoTabs)
     for (std::string shell; shellPids >> shell;)
         EXPECT_TRUE(WaitForServerFile("sy-" + shell, "back\n")) << "shell " << shell << " took nothing";
 
-    // The tabs hold the sessions now: they end with the program (TearDown checks).
+    // The tabs hold the sessions now: they end with the program (TearDown checks the server), and
+    // leave the record with their tabs.
     for (long pid : {own, sleeper}) {
         kill(static_cast<pid_t>(pid), SIGKILL);
         waitpid(static_cast<pid_t>(pid), nullptr, 0);
     }
     leftRunning.clear();
+    DestroyFrame();
+    EXPECT_TRUE(SessionRecord::Parse(ReadFile(recordPath)).empty()) << ReadFile(recordPath);
 }
 
 
