@@ -123,9 +123,12 @@ void ShellyardFrame::FollowPlace()
         return;
     // Some window managers (openbox) put a new window where they like rather than where it asked
     // to be; it asks again, twice at most (a tiling one never gives in).
+    // The request waits for the event loop: made inside this size or move handler, it would send
+    // the frame its move event within this one's dispatch, which the toolkit does not allow.
     if (placeToTake && place.GetPosition() != *placeToTake) {
         if (placeRequests++ < 2) {
-            Move(*placeToTake);
+            const wxPoint wanted = *placeToTake;
+            CallAfter([this, wanted] { Move(wanted); });
             return;
         }
         placeToTake.reset();
@@ -135,7 +138,8 @@ void ShellyardFrame::FollowPlace()
     if (restoreWhenUnmaximized && maximizedSeen) {
         restoreWhenUnmaximized = false;
         if (place != normalRect) {
-            SetSize(normalRect);
+            const wxRect wanted = normalRect;
+            CallAfter([this, wanted] { SetSize(wanted); });
             return;
         }
     }
