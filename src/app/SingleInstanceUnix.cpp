@@ -13,7 +13,6 @@
 #include <thread>
 #include <unistd.h>
 
-#include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/evtloopsrc.h>
 
