@@ -138,6 +138,7 @@ private:
     wxString normalLayout;               // the panes' layout before full screen hid them
     std::optional<wxPoint> placeToTake;  // where the window asked to be shown, until it is shown
     int placeRequests = 0;
+    bool placeRequestDue = false;  // a request for the place or size waits for the event loop
     bool restoreWhenUnmaximized = false;  // shown maximized: normalRect is taken on leaving it
     bool maximizedSeen = false;
 

@@ -111,7 +111,7 @@ void ShellyardFrame::RestoreLayout(const wxString& layout)
 // Follows the window once shown: where the window manager puts it, and where the user does.
 void ShellyardFrame::FollowPlace()
 {
-    if (!IsShownOnScreen() || IsIconized() || IsFullScreen() || !panesShown)
+    if (!IsShownOnScreen() || IsIconized() || IsFullScreen() || !panesShown || placeRequestDue)
         return;
     if (IsMaximized()) {
         maximizedSeen = true;
@@ -124,11 +124,16 @@ void ShellyardFrame::FollowPlace()
     // Some window managers (openbox) put a new window where they like rather than where it asked
     // to be; it asks again, twice at most (a tiling one never gives in).
     // The request waits for the event loop: made inside this size or move handler, it would send
-    // the frame its move event within this one's dispatch, which the toolkit does not allow.
+    // the frame its move event within this one's dispatch, which the toolkit does not allow. What
+    // comes meanwhile is not yet the answer to it.
     if (placeToTake && place.GetPosition() != *placeToTake) {
         if (placeRequests++ < 2) {
             const wxPoint wanted = *placeToTake;
-            CallAfter([this, wanted] { Move(wanted); });
+            placeRequestDue = true;
+            CallAfter([this, wanted] {
+                placeRequestDue = false;
+                Move(wanted);
+            });
             return;
         }
         placeToTake.reset();
@@ -139,7 +144,11 @@ void ShellyardFrame::FollowPlace()
         restoreWhenUnmaximized = false;
         if (place != normalRect) {
             const wxRect wanted = normalRect;
-            CallAfter([this, wanted] { SetSize(wanted); });
+            placeRequestDue = true;
+            CallAfter([this, wanted] {
+                placeRequestDue = false;
+                SetSize(wanted);
+            });
             return;
         }
     }
