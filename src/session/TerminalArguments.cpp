@@ -20,7 +20,8 @@ TerminalArguments TerminalArguments::ForPutty(const std::string& location, const
 
 TerminalArguments TerminalArguments::ForPlink(const std::string& location, const std::string& host,
                                               const std::string& port, const std::string& user,
-                                              const std::string& password, const std::string& remoteCommand)
+                                              const std::string& password, const std::string& remoteCommand,
+                                              bool share)
 {
     TerminalArguments arguments;
     arguments.items = {location, "-ssh", host};
@@ -28,7 +29,21 @@ TerminalArguments TerminalArguments::ForPlink(const std::string& location, const
         arguments.items.insert(arguments.items.end(), {"-P", port});
     arguments.items.insert(arguments.items.end(), {"-l", user, "-pw", password});
     arguments.secret = arguments.items.size() - 1;
-    arguments.items.insert(arguments.items.end(), {"-batch", remoteCommand});
+    arguments.items.push_back("-batch");
+    if (share)
+        arguments.items.push_back("-share");
+    arguments.items.push_back(remoteCommand);
+    return arguments;
+}
+
+TerminalArguments TerminalArguments::ForPlinkShareCheck(const std::string& location, const std::string& host,
+                                                        const std::string& port, const std::string& user)
+{
+    TerminalArguments arguments;
+    arguments.items = {location, "-shareexists", "-ssh", host};
+    if (!port.empty())
+        arguments.items.insert(arguments.items.end(), {"-P", port});
+    arguments.items.insert(arguments.items.end(), {"-l", user});
     return arguments;
 }
 

@@ -15,10 +15,16 @@ public:
                                       const std::string& password, const std::string& sessionLog = std::string());
     // PLink running one remote command: location, -ssh, host, -P port (only when a port is given),
     // -l user, -pw password, -batch (every question PLink would ask becomes a failure instead of a
-    // wait), and the remote command as one argument, which the remote shell interprets.
+    // wait), -share when asked for (the run uses a connection to the same host, port and user that
+    // another PLink already holds, or becomes the holder that later runs use), and the remote
+    // command as one argument, which the remote shell interprets.
     static TerminalArguments ForPlink(const std::string& location, const std::string& host, const std::string& port,
                                       const std::string& user, const std::string& password,
-                                      const std::string& remoteCommand);
+                                      const std::string& remoteCommand, bool share = false);
+    // PLink asked whether a connection to host, port and user can be shared at this moment
+    // (-shareexists: exit status 0 when it can); it logs in nowhere and needs no password.
+    static TerminalArguments ForPlinkShareCheck(const std::string& location, const std::string& host,
+                                                const std::string& port, const std::string& user);
     // PuTTY alone: its configuration window.
     static TerminalArguments ForPuttyConfiguration(const std::string& location);
 

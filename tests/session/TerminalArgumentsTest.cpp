@@ -72,4 +72,12 @@ TEST(TerminalArguments, PlinkGetsThePortOnlyWhenThereIsOneAndTheCommandAsOneArgu
     TerminalArguments noPort = TerminalArguments::ForPlink("plink", "db1", "", "root", "top secret", "uname");
     EXPECT_EQ(noPort.Items(), (Items{"plink", "-ssh", "db1", "-l", "root", "-pw", "top secret", "-batch", "uname"}));
     EXPECT_EQ(noPort.ForLog(), "plink -ssh db1 -l root -pw ******** -batch uname");
+
+    // A shared run says so before its command; the question whether a connection can be shared
+    // names the same host, port and user, without any password.
+    EXPECT_EQ(TerminalArguments::ForPlink("plink", "db1", "22", "root", "pw", "uname", true).Items(),
+              (Items{"plink", "-ssh", "db1", "-P", "22", "-l", "root", "-pw", "pw", "-batch", "-share", "uname"}));
+    TerminalArguments check = TerminalArguments::ForPlinkShareCheck("plink", "db1", "22", "root");
+    EXPECT_EQ(check.Items(), (Items{"plink", "-shareexists", "-ssh", "db1", "-P", "22", "-l", "root"}));
+    EXPECT_FALSE(check.HasPassword());
 }
