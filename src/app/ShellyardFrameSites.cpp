@@ -50,19 +50,15 @@ void ShellyardFrame::StartMonitor(SiteRecord site)
                  wxOK | wxICON_INFORMATION, nullptr);
 }
 
-// The monitor tab for an SSH site with user and password. It is shown once its system information
-// and first process list are there.
+// The monitor tab for an SSH site with user and password, shown at once; what PLink brings fills it
+// as it comes.
 void ShellyardFrame::OpenMonitorPage(const SiteRecord& site)
 {
     ShellyardMonPanel* page = new ShellyardMonPanel(notebook);
     LocateTerminalPrograms();
     page->SetMonitorTarget(plinkPath, site.hostip, site.hostuser, site.hostpasswd, "vmstat 5", site.hostport);
-    notebook->AddPage(page, site.hostname, false, PictureBitmap("montab"));
-    wxWeakRef<ShellyardMonPanel> started(page);
+    notebook->AddPage(page, site.hostname, true, PictureBitmap("montab"));
     page->StartMonitoring();
-    int index = started ? notebook->GetPageIndex(page) : wxNOT_FOUND;
-    if (index != wxNOT_FOUND)
-        notebook->SetSelection(static_cast<size_t>(index));
     auiManager.Update();
 }
 

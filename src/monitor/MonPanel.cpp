@@ -17,17 +17,14 @@ MonPanel::MonPanel(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wx
     SetBackgroundColour(wxColour(255, 255, 255));
     wxBoxSizer* page = new wxBoxSizer(wxVERTICAL);
 
-    // The interval row exists but is never shown: the sampling cadence is fixed.
+    // The interval row: seconds between samples, and the button that starts and stops monitoring.
     wxBoxSizer* top = new wxBoxSizer(wxHORIZONTAL);
     intervalLabel = new wxStaticText(this, wxID_ANY, _("Interval(S):"));
-    intervalLabel->Hide();
     top->Add(intervalLabel, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
     intervalText = new wxTextCtrl(this, wxID_ANY, "5");
     intervalText->SetMaxLength(3);
-    intervalText->Hide();
     top->Add(intervalText, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
     startButton = new wxButton(this, wxID_ANY, _("Start"));
-    startButton->Hide();
     top->Add(startButton, 0, wxALL, 5);
     page->Add(top, 0, wxEXPAND | wxALL, 5);
 

@@ -1,5 +1,5 @@
 #pragma once
-// Layout of a monitor tab: the hidden interval row, the CPU and memory pictures side by side, and
+// Layout of a monitor tab: the interval row with its Start/Stop button, the CPU and memory pictures side by side, and
 // below them the process list beside the system information box. Only controls, sizers and the
 // two event connections; the behaviour lives in ShellyardMonPanel.
 #include <wx/listctrl.h>

@@ -1,22 +1,49 @@
 #include "monitor/PlinkRun.h"
 
-#include "monitor/OutputLines.h"
-#include "session/ChildProcess.h"
-#include "session/PendingEvents.h"
-
+#include <algorithm>
+#include <vector>
 #include <wx/log.h>
-#include <wx/utils.h>
+#include <wx/timer.h>
+
+wxDEFINE_EVENT(wxEVT_PLINK_RUN, wxCommandEvent);
 
 namespace {
 std::chrono::milliseconds timeout(20000);
-int running = 0;
 
-// PLink says these on every keyboard-interactive login; they are not worth a log line.
-bool IsLoginChatter(const wxString& line)
-{
-    return line.StartsWith("Keyboard-interactive authentication prompts from server") ||
-           line.StartsWith("End of keyboard-interactive prompts from server");
-}
+// Every run still going is read on each tick of one shared timer, which runs only while there is
+// one: a look costs two reads and a wait check, far less than a tick.
+class Runs : public wxTimer {
+public:
+    static Runs& Get()
+    {
+        static Runs* runs = new Runs();  // never destroyed: runs may go at the program's end
+        return *runs;
+    }
+    void Add(PlinkRun* run)
+    {
+        running.push_back(run);
+        if (!IsRunning())
+            Start(10);
+    }
+    void Remove(PlinkRun* run)
+    {
+        running.erase(std::remove(running.begin(), running.end(), run), running.end());
+        if (running.empty())
+            Stop();
+    }
+    void Notify() override
+    {
+        // A run that ends leaves the list while it is walked: the walk goes over a copy.
+        std::vector<PlinkRun*> now = running;
+        for (PlinkRun* run : now) {
+            if (std::find(running.begin(), running.end(), run) != running.end())
+                run->Poll();
+        }
+    }
+
+private:
+    std::vector<PlinkRun*> running;
+};
 
 wxString WithoutLineEnd(wxString line)
 {
@@ -36,90 +63,66 @@ std::chrono::milliseconds PlinkRun::Timeout()
     return timeout;
 }
 
-bool PlinkRun::Busy()
+PlinkRun::PlinkRun(const TerminalArguments& arguments, const wxString& command, wxEvtHandler* runListener,
+                   int runId)
+    : remoteCommand(command), listener(runListener), id(runId),
+      deadline(std::chrono::steady_clock::now() + timeout)
 {
-    return running > 0;
+    wxString error;
+    if (!process.Start(arguments, error)) {
+        result.reason = wxString::Format("Cannot start PLink (%s): %s",
+                                         wxString::FromUTF8(arguments.Items().front().c_str()), error);
+        Finish();
+        return;
+    }
+    Runs::Get().Add(this);
 }
 
-PlinkRunResult PlinkRun::Run(const TerminalArguments& arguments, const wxString& remoteCommand)
+PlinkRun::~PlinkRun()
 {
-    PlinkRunResult result;
-    std::string error, notice;
-    std::unique_ptr<ChildProcess> plink = ChildProcess::Start(arguments, &error, &notice);
-    if (!notice.empty())
-        wxLogMessage("%s", wxString::FromUTF8(notice.c_str()));
-    if (!plink) {
-        result.failed = true;
-        result.reason = wxString::Format("Cannot start PLink (%s): %s",
-                                         wxString::FromUTF8(arguments.Items().front().c_str()),
-                                         wxString::FromUTF8(error.c_str()));
-        return result;
+    Runs::Get().Remove(this);
+}
+
+void PlinkRun::Poll()
+{
+    if (done)
+        return;
+    process.Read([this](const wxString& line, bool fromErrors) {
+        wxString text = WithoutLineEnd(line);
+        if (!fromErrors)
+            result.output.Add(text);
+        else if (!text.empty() && !PlinkProcess::IsLoginChatter(text))
+            wxLogMessage("PLink, '%s': %s", remoteCommand, text);
+    });
+    if (process.Ended()) {
+        Finish();
+    } else if (std::chrono::steady_clock::now() >= deadline) {
+        process.Kill();
+        timedOut = true;
+        Finish();
     }
+}
 
-    ++running;
-    OutputLines output, errors;
-    wxString lastError;
-    auto collect = [&] {
-        std::string bytes;
-        plink->Read(ChildProcess::Stream::Output, bytes);
-        output.Add(bytes);
-        bytes.clear();
-        plink->Read(ChildProcess::Stream::Error, bytes);
-        errors.Add(bytes);
-        wxString line;
-        while (output.Next(line))
-            result.output.Add(WithoutLineEnd(line));
-        while (errors.Next(line)) {
-            line = WithoutLineEnd(line);
-            if (line.empty() || IsLoginChatter(line))
-                continue;
-            lastError = line;
-            wxLogMessage("PLink, '%s': %s", remoteCommand, line);
-        }
-    };
-
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    bool timedOut = false;
-    for (;;) {
-        collect();
-        if (plink->HasExited()) {
-            collect();  // what it wrote just before it ended
-            break;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            plink->Kill();
-            timedOut = true;
-            break;
-        }
-        // The user's keys and clicks wait until the run is over (nothing can start another command
-        // or close this page meanwhile); everything else is handled, so the program keeps drawing
-        // and other pages keep reading. This holds the user up as disabled windows would, without
-        // greying out and repainting every window before and after each run.
-        HandlePendingEvents(wxEVT_CATEGORY_ALL & ~wxEVT_CATEGORY_USER_INPUT);
-        plink->WaitForOutput(std::chrono::milliseconds(10));
-    }
-    --running;
-
-    wxString rest = WithoutLineEnd(output.TakeRest());
-    if (!rest.empty())
-        result.output.Add(rest);
-    rest = WithoutLineEnd(errors.TakeRest());
-    if (!rest.empty() && !IsLoginChatter(rest)) {
-        lastError = rest;
-        wxLogMessage("PLink, '%s': %s", remoteCommand, rest);
-    }
-
-    if (timedOut) {
+void PlinkRun::Finish()
+{
+    done = true;
+    Runs::Get().Remove(this);
+    const wxString& lastError = process.LastError();
+    result.status = process.ExitStatus();
+    if (!result.reason.empty()) {
+        result.failed = true;  // not started
+    } else if (timedOut) {
         result.failed = true;
         result.reason = wxString::Format("PLink did not finish within %d seconds and was ended.",
                                          static_cast<int>((timeout.count() + 999) / 1000));
     } else if (lastError.StartsWith("FATAL ERROR")) {
         result.failed = true;  // PLink itself gave up: no connection, no login
         result.reason = lastError;
-    } else if (plink->ExitStatus() != 0 && result.output.empty()) {
+    } else if (result.status != 0 && result.output.empty()) {
         result.failed = true;
-        result.reason = lastError.empty() ? wxString::Format("PLink ended with status %d.", plink->ExitStatus())
-                                          : lastError;
+        result.reason = lastError.empty() ? wxString::Format("PLink ended with status %d.", result.status) : lastError;
     }
-    return result;
+    // Told from the event loop: the listener may delete this run in its handler.
+    wxCommandEvent event(wxEVT_PLINK_RUN, id);
+    listener->AddPendingEvent(event);
 }

@@ -2,16 +2,18 @@
 
 #include "monitor/DisplayProcess.h"
 #include "monitor/MonitorCommands.h"
+#include "monitor/NumberText.h"
 #include "monitor/PlinkRun.h"
+#include "session/PasswordHandOver.h"
 
 #include <algorithm>
-#include <wx/app.h>
-#include <wx/evtloop.h>
+#include <wx/button.h>
 #include <wx/log.h>
+#include <wx/msgdlg.h>
 #include <wx/statbmp.h>
 #include <wx/textctrl.h>
-#include <wx/utils.h>
-#include <wx/weakref.h>
+
+wxDEFINE_EVENT(wxEVT_MONITOR_CHANGED, wxCommandEvent);
 
 short ShellyardMonPanel::sortColumn = -1;
 short ShellyardMonPanel::sortDirection = -1;
@@ -19,30 +21,66 @@ short ShellyardMonPanel::sortDirection = -1;
 namespace {
 const char* const kColumnTitles[] = {"Process ID", "Command", "Virtual SZ", "%CPU", "USER"};
 const int kRefreshTicks = 30;  // the list is refreshed on every 31st tick of 500 ms
+const int kQuietIntervals = 3;  // samples missed before the page says that no data comes
+const int kShareCheckPause = 25;  // ms between questions whether the loop's connection can be shared
+enum { ID_RESTART_TIMER = ID_MONITOR_TIMER + 1, ID_SHARE_CHECK_TIMER };
 
 std::string Utf8(const wxString& text)
 {
     return std::string(text.utf8_str());
 }
+
+std::vector<wxEvtHandler*>& Watchers()
+{
+    static std::vector<wxEvtHandler*> watchers;
+    return watchers;
+}
+
+// "2 h 5 min 3 s", "4 min 10 s", "12 s".
+wxString Duration(wxTimeSpan span)
+{
+    long seconds = std::max(0L, static_cast<long>(span.GetSeconds().GetValue()));
+    wxString text;
+    if (seconds >= 3600)
+        text << seconds / 3600 << " h ";
+    if (seconds >= 60)
+        text << seconds / 60 % 60 << " min ";
+    text << seconds % 60 << " s";
+    return text;
+}
+
+// A local time of today as the clock shows it; another day's with its date.
+wxString ClockTime(const wxDateTime& when)
+{
+    if (!when.IsValid())
+        return wxString();
+    return when.IsSameDate(wxDateTime::Now()) ? when.Format("%H:%M:%S") : when.Format("%Y-%m-%d %H:%M:%S");
+}
 }  // namespace
 
 wxBEGIN_EVENT_TABLE(ShellyardMonPanel, MonPanel)
     EVT_TIMER(ID_MONITOR_TIMER, ShellyardMonPanel::OnPollTimer)
+    EVT_TIMER(ID_RESTART_TIMER, ShellyardMonPanel::OnRestartTimer)
+    EVT_TIMER(ID_SHARE_CHECK_TIMER, ShellyardMonPanel::OnShareCheckTimer)
     EVT_IDLE(ShellyardMonPanel::OnIdle)
 wxEND_EVENT_TABLE()
 
-ShellyardMonPanel::ShellyardMonPanel(wxWindow* parent) : MonPanel(parent), pollTimer(this, ID_MONITOR_TIMER)
+ShellyardMonPanel::ShellyardMonPanel(wxWindow* parent)
+    : MonPanel(parent), pollTimer(this, ID_MONITOR_TIMER), restartTimer(this, ID_RESTART_TIMER),
+      shareCheckTimer(this, ID_SHARE_CHECK_TIMER)
 {
     for (int column = 0; column < 5; ++column)
         processList->InsertColumn(column, kColumnTitles[column]);
     for (int column = 0; column < 5; ++column)
         processList->SetColumnWidth(column, wxLIST_AUTOSIZE_USEHEADER);
+    Bind(wxEVT_PLINK_RUN, &ShellyardMonPanel::OnRunDone, this);
+    infoBase = "System  Type: ";
 }
 
 ShellyardMonPanel::~ShellyardMonPanel()
 {
     StopMonitoring();
-    pollTimer.Stop();
+    Changed();  // the overview drops this page
 }
 
 void ShellyardMonPanel::SetMonitorTarget(const wxString& plinkPathValue, const wxString& hostValue,
@@ -57,164 +95,400 @@ void ShellyardMonPanel::SetMonitorTarget(const wxString& plinkPathValue, const w
     port = portValue;
 }
 
+void ShellyardMonPanel::AddWatcher(wxEvtHandler* watcher)
+{
+    Watchers().push_back(watcher);
+}
+
+void ShellyardMonPanel::RemoveWatcher(wxEvtHandler* watcher)
+{
+    auto& watchers = Watchers();
+    watchers.erase(std::remove(watchers.begin(), watchers.end(), watcher), watchers.end());
+}
+
+// Told from the event loop, so that a watcher never runs inside a page's handling.
+void ShellyardMonPanel::Changed()
+{
+    for (wxEvtHandler* watcher : Watchers()) {
+        wxCommandEvent event(wxEVT_MONITOR_CHANGED);
+        watcher->AddPendingEvent(event);
+    }
+}
+
 TerminalArguments ShellyardMonPanel::PlinkArguments(const wxString& remoteCommand) const
 {
     return TerminalArguments::ForPlink(Utf8(plinkPath), Utf8(host), Utf8(port), Utf8(user), Utf8(password),
-                                       Utf8(remoteCommand));
+                                       Utf8(remoteCommand), sharing == Sharing::Shared);
 }
 
 void ShellyardMonPanel::StartMonitoring()
 {
     loopProcess = nullptr;
     pollTimer.SetOwner(this, ID_MONITOR_TIMER);
-    wxWeakRef<ShellyardMonPanel> self(this);
-    CollectSystemInfo();
-    if (!self)
-        return;
-    StartLoopCommand(loopCommand);
-    RefreshProcessList();
+    monitoring = true;
+    refused = false;
+    reason.clear();
+    noData = false;
+    listShown = false;
+    sampledSinceStart = false;
+    tickCount = 0;
+    startedAt = wxDateTime::Now();
+    lastData = std::chrono::steady_clock::now();
+    recovery.Reset();
+    // Every PLink that takes its password from a file (0.77 and later) also shares connections; an
+    // older one logs in for every run, as it always did.
+    canShare = PasswordHandOver::ReadsPasswordFile(Utf8(plinkPath));
+    if (!canShare)
+        wxLogMessage("Monitoring of %s: %s cannot share its connection; every run logs in on its own", host,
+                     plinkPath);
+    ShowRunning(true);
+    pollTimer.Start(500);
+    StartLoopCommand();
+    ShowInfo();
+    Changed();
 }
 
 void ShellyardMonPanel::StopMonitoring()
 {
-    if (loopProcess && loopProcess->KillProcess())
-        UnregisterLoopProcess(loopProcess);
-}
-
-PlinkRunResult ShellyardMonPanel::RunRemote(const wxString& remoteCommand)
-{
-    PlinkRunResult result = PlinkRun::Run(PlinkArguments(remoteCommand), remoteCommand);
-    if (result.failed)
-        wxLogError("Execution of '%s' failed.", remoteCommand);
-    return result;
-}
-
-// A failure is shown under the system type, once for as long as it repeats.
-void ShellyardMonPanel::ShowFailure(const wxString& reason)
-{
-    if (reason.empty() || reason == lastShownFailure)
-        return;
-    lastShownFailure = reason;
-    infoText->AppendText("\n" + reason);
-}
-
-void ShellyardMonPanel::CollectSystemInfo()
-{
-    wxWeakRef<ShellyardMonPanel> self(this);
-    PlinkRunResult uname = RunRemote(MonitorCommands::SystemType());
-    if (!self)
-        return;
-    for (const wxString& line : uname.output)
-        systemType = line;
-    infoText->AppendText("System  Type: ");
-    infoText->AppendText(systemType);
-    if (uname.failed || systemType.empty()) {
-        ShowFailure(uname.failed ? uname.reason : wxString("uname printed nothing."));
-        return;
+    monitoring = false;
+    pollTimer.Stop();
+    restartTimer.Stop();
+    shareCheckTimer.Stop();
+    if (loopProcess) {
+        loopProcess->KillProcess();
+        UnregisterLoopProcess();
     }
-
-    wxString details = MonitorCommands::SystemDetails(systemType);
-    if (details.empty())
-        return;
-    PlinkRunResult facts = RunRemote(details);
-    if (!self)
-        return;
-    if (facts.failed) {
-        ShowFailure(facts.reason);
-        return;
-    }
-    for (const wxString& line : facts.output)
-        infoText->AppendText("\n" + line);
+    ownedLoop.reset();
+    EndRuns();
+    shareCheck.reset();
+    loopLoggedIn = false;
 }
 
-void ShellyardMonPanel::StartLoopCommand(const wxString& remoteCommand)
+// The loop logs in with connection sharing on: it becomes the holder of the page's connection (or
+// uses one that another page of the same host and user already holds), and the page's other runs go
+// over it as soon as PLink says it can be shared.
+void ShellyardMonPanel::StartLoopCommand()
 {
-    if (remoteCommand.empty())
+    if (loopCommand.empty())
         return;
+    sharing = canShare ? Sharing::Unknown : Sharing::Own;
+    loopLoggedIn = false;
+    loopStarted = std::chrono::steady_clock::now();
     auto process = std::make_unique<DisplayProcess>(this);
     wxString error;
-    if (!process->Start(PlinkArguments(remoteCommand), error)) {
+    TerminalArguments arguments = TerminalArguments::ForPlink(Utf8(plinkPath), Utf8(host), Utf8(port), Utf8(user),
+                                                              Utf8(password), Utf8(loopCommand), canShare);
+    if (!process->Start(arguments, error)) {
         wxLogError("Execution of Loop Command failed.");
-        ShowFailure(wxString::Format("Cannot start PLink (%s): %s", plinkPath, error));
+        OnLoopEnded(-1, wxString::Format("Cannot start PLink (%s): %s", plinkPath, error));
         return;
     }
     ownedLoop = std::move(process);
     RegisterLoopProcess(ownedLoop.get());
+    if (sharing == Sharing::Unknown)
+        AskWhetherShared();
+    else
+        StartNeededRuns();
 }
 
 void ShellyardMonPanel::RegisterLoopProcess(DisplayProcess* process)
 {
     if (loopProcess)
         return;
-    pollTimer.Start(500);
     loopProcess = process;
 }
 
-void ShellyardMonPanel::UnregisterLoopProcess(DisplayProcess* process)
+void ShellyardMonPanel::UnregisterLoopProcess()
 {
-    pollTimer.Stop();
     loopProcess = nullptr;
-    if (ownedLoop.get() == process)
-        ownedLoop.reset();
+    loopLoggedIn = false;
 }
 
-void ShellyardMonPanel::OnPollTimer(wxTimerEvent& event)
+void ShellyardMonPanel::ReadLoop()
+{
+    DisplayProcess* process = loopProcess;
+    if (!process)
+        return;
+    process->ReadOutput();
+    // An ended loop is let go here, once the call that told of its end has returned.
+    if (process->HasTerminated()) {
+        if (ownedLoop.get() == process)
+            ownedLoop.reset();
+        return;
+    }
+    if (!loopLoggedIn && process->SawOutput())
+        LoopLoggedIn();
+}
+
+void ShellyardMonPanel::LoopLoggedIn()
+{
+    loopLoggedIn = true;
+    // A question asked before the connection was up may have been answered "no" too early; one
+    // asked now is the last word.
+    if (sharing == Sharing::Unknown && !shareCheck) {
+        shareCheckTimer.Stop();
+        AskWhetherShared();
+    }
+    StartNeededRuns();
+    Changed();
+}
+
+void ShellyardMonPanel::OnShareCheckTimer(wxTimerEvent&)
+{
+    AskWhetherShared();
+}
+
+// PLink is asked whether the page's connection can be shared: the loop offers it from the moment it
+// starts to log in, well before it is logged in. A run that asked for sharing before that moment
+// would take the holder's part itself, or wait for ever beside the loop.
+void ShellyardMonPanel::AskWhetherShared()
+{
+    if (!loopProcess || sharing != Sharing::Unknown || shareCheck)
+        return;
+    TerminalArguments check = TerminalArguments::ForPlinkShareCheck(Utf8(plinkPath), Utf8(host), Utf8(port), Utf8(user));
+    shareCheck = std::make_unique<PlinkRun>(check, "-shareexists", this, kShareCheckRun);
+    shareCheckAfterLogin = loopLoggedIn;
+}
+
+void ShellyardMonPanel::OnPollTimer(wxTimerEvent&)
 {
     // The loop's output is read at least every tick. Reading here rather than waking the toolkit's
     // idle processing spares a pass over every window of the program twice a second per page.
-    if (loopProcess)
-        loopProcess->ReadOutput();
+    ReadLoop();
+    CheckSilence();
     if (tickCount != kRefreshTicks) {
         ++tickCount;
         return;
     }
-    // A refresh waits for PLink while events flow. From inside another such wait (this page's or
-    // another's, or a connection's) it would hold that one up: it comes on a later tick instead.
-    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-    if (PlinkRun::Busy() || (loop && loop->IsYielding()))
-        return;
     tickCount = 0;
-    RefreshProcessList();
+    // While the host does not answer, the list keeps what it showed.
+    if (loopLoggedIn) {
+        listShown = false;
+        StartNeededRuns();
+    }
 }
 
 void ShellyardMonPanel::OnIdle(wxIdleEvent& event)
 {
     event.Skip();
-    if (loopProcess)
-        loopProcess->ReadOutput();
+    ReadLoop();
 }
 
-void ShellyardMonPanel::OnLoopEnded(int status, const wxString& reason)
+// Three intervals without a sample: the page says so, and a loop that still runs (its connection
+// hangs, the host has gone) is ended and started again after a pause. A loop still logging in gets
+// the runs' time-out instead, so that a slow login is not cut short.
+void ShellyardMonPanel::CheckSilence()
 {
-    wxLogMessage("Monitoring of %s: the loop command '%s' ended with exit status %d", host, loopCommand, status);
-    ShowFailure(wxString::Format("Monitoring stopped: %s",
-                                 reason.empty() ? wxString::Format("PLink exited with status %d.", status) : reason));
-    // The process list goes on being refreshed; only the loop's reading ends. The process object is
-    // released once this call, which comes from inside it, has returned.
-    loopProcess = nullptr;
-    wxWeakRef<ShellyardMonPanel> self(this);
-    CallAfter([self] {
-        if (self && !self->loopProcess)
-            self->ownedLoop.reset();
-    });
+    if (!monitoring)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    const std::chrono::seconds quietLimit(kQuietIntervals * interval);
+    if (now - lastData < quietLimit)
+        return;
+    if (!noData) {
+        noData = true;
+        noDataSince = lastSample.IsValid() ? lastSample : startedAt;
+        wxLogMessage("Monitoring of %s: no data from the host since %s", host, ClockTime(noDataSince));
+        ShowInfo();
+        Changed();
+    }
+    const auto quiet = now - std::max(lastData, loopStarted);
+    if (!loopProcess || quiet < quietLimit || (!loopLoggedIn && quiet < PlinkRun::Timeout()))
+        return;
+    wxLogMessage("Monitoring of %s: the loop command '%s' brought nothing for %ld s and is ended", host, loopCommand,
+                 static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(quiet).count()));
+    loopProcess->KillProcess();
+    UnregisterLoopProcess();
+    ownedLoop.reset();
+    if (sharing == Sharing::Shared)
+        EndRuns();
+    shareCheck.reset();
+    Restart(recovery.NextPause());
+}
+
+void ShellyardMonPanel::OnLoopEnded(int status, const wxString& lastError)
+{
+    wxString why = lastError.empty() ? wxString::Format("PLink exited with status %d.", status) : lastError;
+    wxLogMessage("Monitoring of %s: the loop command '%s' ended with exit status %d: %s", host, loopCommand, status,
+                 why);
+    UnregisterLoopProcess();
+    shareCheckTimer.Stop();
+    shareCheck.reset();
+    // Runs over its connection end with it.
+    if (sharing == Sharing::Shared)
+        EndRuns();
+    reason = why;
+    if (!LoopRecovery::Retries(why)) {
+        // Trying again would be refused the same way: the user has to act first.
+        refused = true;
+        monitoring = false;
+        pollTimer.Stop();
+        restartTimer.Stop();
+        EndRuns();
+        noData = false;
+        ShowRunning(false);
+    } else {
+        Restart(recovery.NextPause());
+    }
+    ShowInfo();
+    Changed();
+}
+
+void ShellyardMonPanel::Restart(std::chrono::seconds pause)
+{
+    wxLogMessage("Monitoring of %s: the loop command starts again in %ld s", host, static_cast<long>(pause.count()));
+    restartTimer.StartOnce(static_cast<int>(std::chrono::milliseconds(pause).count()));
+    Changed();
+}
+
+void ShellyardMonPanel::OnRestartTimer(wxTimerEvent&)
+{
+    if (monitoring && !loopProcess)
+        StartLoopCommand();
+}
+
+void ShellyardMonPanel::EndRuns()
+{
+    systemTypeRun.reset();
+    detailsRun.reset();
+    processListRun.reset();
+}
+
+void ShellyardMonPanel::StartRun(std::unique_ptr<PlinkRun>& slot, RunId id, const wxString& remoteCommand)
+{
+    slot = std::make_unique<PlinkRun>(PlinkArguments(remoteCommand), remoteCommand, this, id);
+}
+
+// What the page still lacks, in the order it is shown: the system type, its details, the process
+// list. Each waits only for what it depends on; none waits for another run's login.
+void ShellyardMonPanel::StartNeededRuns()
+{
+    if (!monitoring || sharing == Sharing::Unknown)
+        return;
+    if (!systemTypeShown) {
+        if (!systemTypeRun)
+            CollectSystemInfo();
+        return;
+    }
+    if (!detailsShown && !detailsRun) {
+        wxString details = MonitorCommands::SystemDetails(systemType);
+        if (details.empty())
+            detailsShown = true;
+        else
+            StartRun(detailsRun, kDetailsRun, details);
+    }
+    if (!listShown && !processListRun)
+        RefreshProcessList();
+}
+
+void ShellyardMonPanel::OnRunDone(wxCommandEvent& event)
+{
+    std::unique_ptr<PlinkRun>* slot = nullptr;
+    switch (event.GetId()) {
+    case kSystemTypeRun: slot = &systemTypeRun; break;
+    case kDetailsRun: slot = &detailsRun; break;
+    case kProcessListRun: slot = &processListRun; break;
+    case kShareCheckRun: slot = &shareCheck; break;
+    default: return;
+    }
+    // A run ended or replaced since it told is no longer asked about.
+    if (!*slot || !(*slot)->IsDone())
+        return;
+    std::unique_ptr<PlinkRun> run = std::move(*slot);
+    const PlinkRunResult& result = run->Result();
+    switch (event.GetId()) {
+    case kShareCheckRun:
+        if (result.status == 0) {
+            sharing = Sharing::Shared;
+            StartNeededRuns();
+        } else if (shareCheckAfterLogin) {
+            sharing = Sharing::Own;
+            wxLogMessage("Monitoring of %s: PLink's connection cannot be shared; every run logs in on its own", host);
+            StartNeededRuns();
+        } else if (loopLoggedIn) {
+            AskWhetherShared();
+        } else if (loopProcess) {
+            shareCheckTimer.StartOnce(kShareCheckPause);
+        }
+        break;
+    case kSystemTypeRun:
+        if (!RunFailed(*run))
+            ShowSystemType(result.output);
+        break;
+    case kDetailsRun:
+        if (!RunFailed(*run))
+            ShowSystemDetails(result.output);
+        break;
+    case kProcessListRun:
+        if (!RunFailed(*run))
+            ShowProcessList(result.output);
+        break;
+    }
+}
+
+// A failed run is logged. Its reason is shown when the run stood on its own: one over the loop's
+// connection that fails while the loop has not logged in fails because of the loop, whose own end
+// tells why. What it was to fetch is fetched again later.
+bool ShellyardMonPanel::RunFailed(const PlinkRun& run)
+{
+    const PlinkRunResult& result = run.Result();
+    if (!result.failed) {
+        if (!refused && !reason.empty()) {
+            reason.clear();
+            ShowInfo();
+        }
+        return false;
+    }
+    wxLogError("Execution of '%s' failed.", run.RemoteCommand());
+    if (loopLoggedIn || sharing == Sharing::Own) {
+        reason = result.reason;
+        ShowInfo();
+    }
+    return true;
+}
+
+void ShellyardMonPanel::CollectSystemInfo()
+{
+    StartRun(systemTypeRun, kSystemTypeRun, MonitorCommands::SystemType());
+}
+
+void ShellyardMonPanel::ShowSystemType(const wxArrayString& output)
+{
+    for (const wxString& line : output)
+        systemType = line;
+    infoBase = "System  Type: " + systemType;
+    systemTypeShown = true;
+    if (systemType.empty())
+        reason = "uname printed nothing.";
+    ShowInfo();
+    StartNeededRuns();
+}
+
+void ShellyardMonPanel::ShowSystemDetails(const wxArrayString& output)
+{
+    for (const wxString& line : output)
+        infoBase += "\n" + line;
+    detailsShown = true;
+    ShowInfo();
 }
 
 void ShellyardMonPanel::RefreshProcessList()
 {
     wxString command = MonitorCommands::ProcessList(systemType);
-    if (command.empty())
-        return;
-    wxWeakRef<ShellyardMonPanel> self(this);
-    PlinkRunResult result = RunRemote(command);
-    if (!self)
-        return;
-    if (result.failed) {
-        ShowFailure(result.reason);
+    if (command.empty()) {
+        listShown = true;
         return;
     }
+    if (!processListRun)
+        StartRun(processListRun, kProcessListRun, command);
+}
+
+void ShellyardMonPanel::ShowProcessList(const wxArrayString& output)
+{
+    listShown = true;
     // An empty answer leaves the list as it is, and with it the rows it shows (sorting reads them).
     std::vector<ProcessRow> rows;
-    for (const wxString& line : result.output) {
+    for (const wxString& line : output) {
         ProcessRow row;
         if (ProcessRow::FromLine(line, row))
             rows.push_back(row);
@@ -244,6 +518,53 @@ void ShellyardMonPanel::ShowProcessRows()
         processList->SetColumnWidth(column, wxLIST_AUTOSIZE_USEHEADER);
     processList->Show();
     totalText->SetValue(wxString::Format("%d", static_cast<int>(processRows.size())));
+}
+
+// The system type and details, then what is true at this moment: no data for a while, the last
+// failure, or that the page is still connecting.
+void ShellyardMonPanel::ShowInfo()
+{
+    wxString text = infoBase;
+    if (noData)
+        text += "\n" + wxString::Format(_("No data from the host since %s"), ClockTime(noDataSince));
+    if (!reason.empty())
+        text += "\n" + (refused ? wxString::Format(_("Monitoring stopped: %s"), reason) : reason);
+    else if (monitoring && !systemTypeShown)
+        text += "\n" + wxString::Format(_("Connecting to %s..."), host);
+    if (infoText->GetValue() != text)
+        infoText->SetValue(text);
+}
+
+void ShellyardMonPanel::ShowRunning(bool running)
+{
+    startButton->SetLabel(running ? _("Stop") : _("Start"));
+    Layout();
+}
+
+void ShellyardMonPanel::OnStartStop(wxCommandEvent&)
+{
+    if (monitoring) {
+        if (wxMessageBox(_("Are you sure to stop this site monitoring?"), "Shellyard", wxYES_NO, this) != wxYES)
+            return;
+        StopMonitoring();
+        noData = false;
+        wxLogMessage("Monitoring of %s stopped", host);
+        ShowRunning(false);
+        ShowInfo();
+        Changed();
+        return;
+    }
+    long seconds = 0;
+    wxString text = intervalText->GetValue();
+    text.Trim().Trim(false);
+    if (!text.ToLong(&seconds) || seconds < 1 || seconds > 60) {
+        wxMessageBox(_("The interval must be a whole number of seconds from 1 to 60."), "Shellyard",
+                     wxOK | wxICON_ERROR, this);
+        return;
+    }
+    interval = static_cast<int>(seconds);
+    loopCommand = wxString::Format("vmstat %d", interval);
+    StartMonitoring();
 }
 
 void ShellyardMonPanel::OnColumnClick(wxListEvent& event)
@@ -280,8 +601,24 @@ int wxCALLBACK ShellyardMonPanel::CompareRows(wxIntPtr data1, wxIntPtr data2, wx
 
 void ShellyardMonPanel::ParseVmstatLine(const wxString& line)
 {
-    if (vmstat.ParseLine(line, seriesList, wxDateTime::Now()))
-        RedrawCharts();
+    const wxDateTime now = wxDateTime::Now();
+    if (!vmstat.ParseLine(line, seriesList, now))
+        return;
+    lastData = std::chrono::steady_clock::now();
+    // Back after an outage: the note goes, and the log says how long the host was silent.
+    if (noData || recovery.Attempts() > 0) {
+        wxDateTime since = lastSample.IsValid() ? lastSample : startedAt;
+        wxLogMessage("Monitoring of %s: data again after %s without", host, Duration(now - since));
+        noData = false;
+        recovery.Reset();
+        if (!refused)
+            reason.clear();
+        ShowInfo();
+    }
+    lastSample = now;
+    sampledSinceStart = true;
+    RedrawCharts();
+    Changed();
 }
 
 void ShellyardMonPanel::RedrawCharts()
@@ -290,4 +627,36 @@ void ShellyardMonPanel::RedrawCharts()
     chart.SetSeries(snapshot);
     chart.DrawCpuChart(cpuBitmap);
     chart.DrawMemoryChart(memoryBitmap);
+}
+
+MonitorSummary ShellyardMonPanel::Summary() const
+{
+    MonitorSummary summary;
+    summary.host = host;
+    if (refused) {
+        summary.state = MonitorSummary::State::Failed;
+        summary.stateText = wxString::Format(_("failed: %s"), reason);
+    } else if (!monitoring) {
+        summary.state = MonitorSummary::State::Stopped;
+        summary.stateText = _("stopped");
+    } else if (noData) {
+        summary.state = MonitorSummary::State::NoData;
+        summary.stateText = wxString::Format(_("no data since %s"), ClockTime(noDataSince));
+    } else if (sampledSinceStart && loopLoggedIn) {
+        summary.state = MonitorSummary::State::Live;
+        summary.stateText = _("live");
+    } else {
+        summary.state = MonitorSummary::State::Connecting;
+        summary.stateText = _("connecting");
+    }
+    wxArrayString cpu = seriesList.GetValues("ALLCPU");
+    wxArrayString memory = seriesList.GetValues("MEM");
+    for (const wxString& value : cpu)
+        summary.cpuHistory.push_back(NumberText::Real(value));
+    if (!cpu.empty())
+        summary.cpu = cpu.Last() + "%";
+    if (!memory.empty())
+        summary.freeMemory = memory.Last() + " MB";
+    summary.lastSample = ClockTime(lastSample);
+    return summary;
 }

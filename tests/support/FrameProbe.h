@@ -28,6 +28,7 @@ struct FrameProbe {
     static wxChoice* ProtocolChoice(ShellyardFrame* f) { return f->loginPanel->protocolChoice; }
     static wxWindow* LoginButton(ShellyardFrame* f) { return f->loginPanel->loginButton; }
     static ShellyardMCSPanel* MCSPanel(ShellyardFrame* f) { return f->mcsPanel; }
+    static wxTextCtrl* MCSCommand(ShellyardFrame* f) { return f->mcsPanel->commandText; }
     static KeySender& Keys(ShellyardFrame* f) { return f->keySender; }
     static wxTreeItemId& MenuItem(ShellyardFrame* f) { return f->sitesPanel->menuItem; }
 

@@ -9,6 +9,7 @@
 #   SHELLYARD_TEST_SSH_USER, SHELLYARD_TEST_SSH_PASSWORD (holds a blank, shell characters and a
 #                                 letter outside ASCII),
 #   SHELLYARD_TEST_SSH_HOME       the account's home directory, where commands typed in tests leave files
+#   SHELLYARD_TEST_SSH_LOG        the server's log: one "Accepted password for <user>" line per login
 #   PUTTYDIR                      a PuTTY settings folder of its own whose host-key cache already
 #                                 holds the server's key for both ports
 # Everything started here is stopped by process id at the end; the account is removed again.
@@ -109,6 +110,7 @@ export SHELLYARD_TEST_SSH_PORT22="$port22"
 export SHELLYARD_TEST_SSH_USER="$user"
 export SHELLYARD_TEST_SSH_PASSWORD="$password"
 export SHELLYARD_TEST_SSH_HOME="$work/home"
+export SHELLYARD_TEST_SSH_LOG="$work/sshd.log"
 "$@"
 status=$?
 exit $status
