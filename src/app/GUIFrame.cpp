@@ -33,6 +33,9 @@ GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title, const
     fullScreen->SetBitmaps(PictureBitmap("fullscic"), PictureBitmap("fullscic"));
 #endif
     viewMenu->Append(fullScreen);
+    wxMenuItem* monitorOverview =
+        new wxMenuItem(viewMenu, wxID_ANY, _("Monitor Overview"), wxEmptyString, wxITEM_NORMAL);
+    viewMenu->Append(monitorOverview);
     menuBar->Append(viewMenu, _("&View"));
 
     toolMenu = new wxMenu();
@@ -59,6 +62,7 @@ GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title, const
     fullScreenId = fullScreen->GetId();
     puttyConfigurationId = puttyConfiguration->GetId();
     optionsId = options->GetId();
+    monitorOverviewId = monitorOverview->GetId();
 
     Connect(wxEVT_CLOSE_WINDOW, wxCloseEventHandler(GUIFrame::OnClose));
     Connect(wxEVT_SIZE, wxSizeEventHandler(GUIFrame::OnSize));
@@ -67,6 +71,7 @@ GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title, const
     Connect(ID_MENU_QUIT, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnQuit));
     Connect(ID_MENU_VIEW_SITES_LIST, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnViewSitesList));
     Connect(fullScreenId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnFullScreen));
+    Connect(monitorOverviewId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnMonitorOverview));
     Connect(puttyConfigurationId, wxEVT_COMMAND_MENU_SELECTED,
             wxCommandEventHandler(GUIFrame::OnPuttyConfiguration));
     Connect(optionsId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnOptions));
@@ -83,6 +88,7 @@ GUIFrame::~GUIFrame()
     Disconnect(ID_MENU_VIEW_SITES_LIST, wxEVT_COMMAND_MENU_SELECTED,
                wxCommandEventHandler(GUIFrame::OnViewSitesList));
     Disconnect(fullScreenId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnFullScreen));
+    Disconnect(monitorOverviewId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnMonitorOverview));
     Disconnect(puttyConfigurationId, wxEVT_COMMAND_MENU_SELECTED,
                wxCommandEventHandler(GUIFrame::OnPuttyConfiguration));
     Disconnect(optionsId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnOptions));

@@ -1,5 +1,5 @@
 #pragma once
-// Layout of the main window: menu bar and status bar, with the ten handlers connected to virtual
+// Layout of the main window: menu bar and status bar, with the eleven handlers connected to virtual
 // slots that only let the event go on. ShellyardFrame overrides them.
 #include <wx/frame.h>
 #include <wx/menu.h>
@@ -31,6 +31,7 @@ protected:
     int fullScreenId;
     int puttyConfigurationId;
     int optionsId;
+    int monitorOverviewId;
 
     virtual void OnClose(wxCloseEvent& event) { event.Skip(); }
     virtual void OnSize(wxSizeEvent& event) { event.Skip(); }
@@ -39,6 +40,7 @@ protected:
     virtual void OnQuit(wxCommandEvent& event) { event.Skip(); }
     virtual void OnViewSitesList(wxCommandEvent& event) { event.Skip(); }
     virtual void OnFullScreen(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnMonitorOverview(wxCommandEvent& event) { event.Skip(); }
     virtual void OnPuttyConfiguration(wxCommandEvent& event) { event.Skip(); }
     virtual void OnOptions(wxCommandEvent& event) { event.Skip(); }
     virtual void OnAbout(wxCommandEvent& event) { event.Skip(); }

@@ -6,6 +6,7 @@
 #include "app/ShellyardSitesPanel.h"
 #include "dialogs/ShellyardAboutDialog.h"
 #include "dialogs/ShellyardOptionDialog.h"
+#include "monitor/ShellyardMonOverviewPanel.h"
 #include "resources/Pictures.h"
 #include "session/ShellyardLoginPanel.h"
 #include "session/ShellyardMCSPanel.h"
@@ -266,6 +267,11 @@ void ShellyardFrame::OnViewSitesList(wxCommandEvent& event)
         tree.Show();
     }
     auiManager.Update();
+}
+
+void ShellyardFrame::OnMonitorOverview(wxCommandEvent& event)
+{
+    ShellyardMonOverviewPanel::Open(notebook);
 }
 
 void ShellyardFrame::OnFullScreen(wxCommandEvent& event)

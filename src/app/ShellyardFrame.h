@@ -98,6 +98,7 @@ private:
     void OnQuit(wxCommandEvent& event) override;
     void OnViewSitesList(wxCommandEvent& event) override;
     void OnFullScreen(wxCommandEvent& event) override;
+    void OnMonitorOverview(wxCommandEvent& event) override;
     void OnPuttyConfiguration(wxCommandEvent& event) override;
     void OnOptions(wxCommandEvent& event) override;
     void OnAbout(wxCommandEvent& event) override;

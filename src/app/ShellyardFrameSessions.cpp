@@ -4,6 +4,7 @@
 
 #include "app/AppConfig.h"
 #include "app/SessionRecord.h"
+#include "monitor/ShellyardMonOverviewPanel.h"
 #include "resources/Pictures.h"
 #include "session/PendingEvents.h"
 #include "session/PostLoginCommands.h"
@@ -522,6 +523,10 @@ void ShellyardFrame::OnPuttyConfiguration(wxCommandEvent& event)
 
 void ShellyardFrame::OnPageClose(wxAuiNotebookEvent& event)
 {
+    // The overview only shows what the other pages hold: it closes without a question.
+    if (event.GetSelection() >= 0 &&
+        dynamic_cast<ShellyardMonOverviewPanel*>(notebook->GetPage(static_cast<size_t>(event.GetSelection()))))
+        return;
     if (wxMessageBox(_("Are you sure you want to stop loggin and close this site?"), "Shellyard", wxYES_NO,
                      this) != wxYES)
         event.Veto();

@@ -10,6 +10,7 @@
 #include "app/AppConfig.h"
 #include "monitor/DisplayProcess.h"
 #include "monitor/PlinkRun.h"
+#include "monitor/ShellyardMonOverviewPanel.h"
 #include "monitor/ShellyardMonPanel.h"
 
 #include <ctime>
@@ -36,6 +37,7 @@ struct MonitorProbe {
     static long ProcessListPid(ShellyardMonPanel* p) { return p->processListRun ? p->processListRun->Pid() : 0; }
     static const ChartSeriesList& Series(ShellyardMonPanel* p) { return p->seriesList; }
     static size_t Samples(ShellyardMonPanel* p) { return p->seriesList.GetValues("MEM").size(); }
+    static wxListCtrl* Rows(ShellyardMonOverviewPanel* o) { return o->hostList; }
 };
 
 namespace {
@@ -69,6 +71,14 @@ void Click(wxButton* button)
     wxCommandEvent event(wxEVT_BUTTON, button->GetId());
     event.SetEventObject(button);
     button->GetEventHandler()->ProcessEvent(event);
+}
+
+void DoubleClickRow(wxListCtrl* list, long row)
+{
+    wxListEvent event(wxEVT_LIST_ITEM_ACTIVATED, list->GetId());
+    event.SetEventObject(list);
+    event.m_itemIndex = row;
+    list->GetEventHandler()->ProcessEvent(event);
 }
 
 bool PictureFillsItsControl(wxStaticBitmap* picture)
@@ -377,7 +387,7 @@ TEST_F(MonitorPageTest, StopAndStartTakeTheIntervalAndALostConnectionComesBackBy
     EXPECT_NE(log.find("Monitoring of 127.0.0.1: data again after "), std::string::npos);
 }
 
-TEST_F(MonitorPageTest, RefusalsAreShownAndNotRetried)
+TEST_F(MonitorPageTest, RefusalsAreShownAndNotRetriedAndTheOverviewListsEveryPage)
 {
     std::string closedPort = Shell("python3 -c 'import socket; s=socket.socket(); s.bind((\"127.0.0.1\", 0)); "
                                    "print(s.getsockname()[1])'");
@@ -431,15 +441,58 @@ TEST_F(MonitorPageTest, RefusalsAreShownAndNotRetried)
     ShellyardMonPanel* box = Monitor("box", port);
     ASSERT_NE(box, nullptr);
 
+    // The overview: a row per page in the notebook's order with its state; the live one with its
+    // last sample. A second View > Monitor Overview selects the same tab.
+    FrameProbe::Command(frame, FrameProbe::MonitorOverviewId(frame));
+    ASSERT_EQ(Notebook()->GetPageCount(), 7u);
+    auto* overview = dynamic_cast<ShellyardMonOverviewPanel*>(Notebook()->GetPage(6));
+    ASSERT_NE(overview, nullptr);
+    EXPECT_EQ(Notebook()->GetPageText(6), "Monitor Overview");
+    EXPECT_EQ(Notebook()->GetSelection(), 6);
+    wxListCtrl* rows = MonitorProbe::Rows(overview);
+    EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"wrong password", "unknown key", "closed port", "no plink",
+                                                         "hanging", "box"}));
+    EXPECT_EQ(Column(rows, 1), (std::vector<std::string>{"127.0.0.1", "localhost", "127.0.0.1", "127.0.0.1",
+                                                         "127.0.0.1", "127.0.0.1"}));
+    EXPECT_TRUE(WaitFor([&] { return Column(rows, 2)[5] == "live"; }, 20s)) << Column(rows, 2)[5];
+    std::vector<std::string> states = Column(rows, 2);
+    EXPECT_EQ(states[0], "failed: FATAL ERROR: Configured password was not accepted");
+    EXPECT_EQ(states[1], "failed: FATAL ERROR: Cannot confirm a host key in batch mode");
+    EXPECT_EQ(states[2], "connecting");
+    EXPECT_EQ(states[3].rfind("failed: Cannot start PLink (", 0), 0u) << states[3];
+    EXPECT_EQ(states[4], "connecting");
+    EXPECT_EQ(rows->GetItemText(5, 3), MonitorProbe::Series(box).GetValues("ALLCPU").Last() + "%");
+    EXPECT_EQ(rows->GetItemText(5, 4), MonitorProbe::Series(box).GetValues("MEM").Last() + " MB");
+    EXPECT_EQ(rows->GetItemText(0, 3), "");
+    FrameProbe::Command(frame, FrameProbe::MonitorOverviewId(frame));
+    EXPECT_EQ(Notebook()->GetPageCount(), 7u);
+
+    // The overview follows every sample.
+    wxString sampled = rows->GetItemText(5, 6);
+    EXPECT_TRUE(WaitFor([&] { return rows->GetItemText(5, 6) != sampled; }, 15s));
+    wxString last = rows->GetItemText(5, 6);
+    EXPECT_TRUE(last == Now("%H:%M:%S") || last == Now("%H:%M:%S", 1)) << last;
+
     // Meanwhile the closed port was tried again after five seconds, and after three intervals
     // without data it says so; the refusals were not tried again.
-    EXPECT_TRUE(WaitFor([&] { return MonitorProbe::Info(cases[2].page).Contains("No data from the host since "); }, 20s))
-        << MonitorProbe::Info(cases[2].page);
+    EXPECT_TRUE(WaitFor([&] { return Column(rows, 2)[2].rfind("no data since ", 0) == 0; }, 20s))
+        << Column(rows, 2)[2];
     EXPECT_NE(ReadFile(workDir + "/Shellyard.txt").find("Monitoring of 127.0.0.1: the loop command starts again in 10 s"),
               std::string::npos);
     EXPECT_EQ(ServerLogLines("Failed password") - failedBefore, 1);
     for (Case* c : {&cases[0], &cases[1], &cases[3]})
         EXPECT_EQ(MonitorProbe::LoopPid(c->page), 0) << c->site;
+
+    // Double-clicking a row selects its page; closing the overview asks nothing; a closed page
+    // leaves it.
+    DoubleClickRow(rows, 5);
+    EXPECT_EQ(Notebook()->GetSelection(), 5);
+    Notebook()->DeletePage(0);
+    EXPECT_TRUE(WaitFor([&] { return rows->GetItemCount() == 5; }, 2s));
+    EXPECT_EQ(Column(rows, 0).front(), "unknown key");
+    Notebook()->SetSelection(5);
+    ClickCloseOnActiveTab(Notebook());
+    EXPECT_EQ(Notebook()->GetPageCount(), 5u);
 
     // Nothing of the hanging program's, the sleep it started included, is left once its page goes.
     for (size_t i = Notebook()->GetPageCount(); i-- > 0;)

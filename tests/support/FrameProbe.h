@@ -92,6 +92,7 @@ struct FrameProbe {
     static int FullScreenId(ShellyardFrame* f) { return f->fullScreenId; }
     static int PuttyConfigurationId(ShellyardFrame* f) { return f->puttyConfigurationId; }
     static int OptionsId(ShellyardFrame* f) { return f->optionsId; }
+    static int MonitorOverviewId(ShellyardFrame* f) { return f->monitorOverviewId; }
 
     static wxStaticBitmap* AboutPicture(ShellyardAboutDialog* d) { return d->pictureBitmap; }
     static wxStaticBitmap* AboutBanner(ShellyardAboutDialog* d) { return d->bannerBitmap; }
