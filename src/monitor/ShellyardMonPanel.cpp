@@ -7,6 +7,7 @@
 #include "session/PasswordHandOver.h"
 
 #include <algorithm>
+#include <deque>
 #include <wx/button.h>
 #include <wx/log.h>
 #include <wx/msgdlg.h>
@@ -58,6 +59,46 @@ wxString ClockTime(const wxDateTime& when)
 }
 }  // namespace
 
+// Pages opened together sample and refresh in step. Were their charts and lists all drawn in one
+// turn of the event loop, a key pressed meanwhile would wait for every one of them; instead each
+// drawing waits for a turn of its own, one per tick of a shared timer, and input is handled between.
+class ShellyardMonPanel::DrawingTurns : public wxTimer {
+public:
+    static DrawingTurns& Get()
+    {
+        static DrawingTurns* turns = new DrawingTurns();  // never destroyed: pages may go at the end
+        return *turns;
+    }
+    void Add(ShellyardMonPanel* page)
+    {
+        if (std::find(waiting.begin(), waiting.end(), page) == waiting.end())
+            waiting.push_back(page);
+        if (!IsRunning())
+            Start(1);
+    }
+    void Remove(ShellyardMonPanel* page)
+    {
+        waiting.erase(std::remove(waiting.begin(), waiting.end(), page), waiting.end());
+        if (waiting.empty())
+            Stop();
+    }
+    void Notify() override
+    {
+        if (waiting.empty()) {
+            Stop();
+            return;
+        }
+        ShellyardMonPanel* page = waiting.front();
+        waiting.pop_front();
+        page->DrawNext();
+        if (waiting.empty())
+            Stop();
+    }
+
+private:
+    std::deque<ShellyardMonPanel*> waiting;
+};
+
 wxBEGIN_EVENT_TABLE(ShellyardMonPanel, MonPanel)
     EVT_TIMER(ID_MONITOR_TIMER, ShellyardMonPanel::OnPollTimer)
     EVT_TIMER(ID_RESTART_TIMER, ShellyardMonPanel::OnRestartTimer)
@@ -79,6 +120,7 @@ ShellyardMonPanel::ShellyardMonPanel(wxWindow* parent)
 
 ShellyardMonPanel::~ShellyardMonPanel()
 {
+    DrawingTurns::Get().Remove(this);
     StopMonitoring();
     Changed();  // the overview drops this page
 }
@@ -495,28 +537,54 @@ void ShellyardMonPanel::ShowProcessList(const wxArrayString& output)
     }
     if (rows.empty())
         return;
-    processRows = std::move(rows);
-    ShowProcessRows();
+    // The list shows them in its turn; until then it shows the rows it has, and sorts those.
+    nextRows = std::move(rows);
+    rowsDue = true;
+    DrawingTurns::Get().Add(this);
 }
 
+// One drawing per turn: the charts of the last sample, else the last process list.
+void ShellyardMonPanel::DrawNext()
+{
+    if (chartsDue) {
+        chartsDue = false;
+        RedrawCharts();
+    } else if (rowsDue) {
+        rowsDue = false;
+        processRows = std::move(nextRows);
+        nextRows.clear();
+        ShowProcessRows();
+    }
+    if (chartsDue || rowsDue)
+        DrawingTurns::Get().Add(this);
+}
+
+// The rows are written over the items already there (the list grows or shrinks at its end) with
+// the list frozen, so that a refresh costs what changed and the list is redrawn once.
 void ShellyardMonPanel::ShowProcessRows()
 {
     if (processRows.empty())
         return;
-    processList->Hide();
-    processList->DeleteAllItems();
-    for (size_t i = 0; i < processRows.size(); ++i) {
-        const ProcessRow& row = processRows[i];
-        long item = processList->InsertItem(static_cast<long>(i), row.processId);
-        processList->SetItemData(item, static_cast<long>(i));
-        processList->SetItem(item, 1, row.command);
-        processList->SetItem(item, 2, row.size);
-        processList->SetItem(item, 3, row.cpu);
-        processList->SetItem(item, 4, row.user);
+    processList->Freeze();
+    const long rows = static_cast<long>(processRows.size());
+    long items = processList->GetItemCount();
+    while (items > rows)
+        processList->DeleteItem(--items);
+    for (long i = 0; i < rows; ++i) {
+        const ProcessRow& row = processRows[static_cast<size_t>(i)];
+        if (i >= items)
+            processList->InsertItem(i, row.processId);
+        processList->SetItemData(i, i);
+        // Only what changed is written: most of a host's processes keep their place between two lists.
+        const wxString* texts[] = {&row.processId, &row.command, &row.size, &row.cpu, &row.user};
+        for (int column = 0; column < 5; ++column) {
+            if (processList->GetItemText(i, column) != *texts[column])
+                processList->SetItem(i, column, *texts[column]);
+        }
     }
     for (int column = 0; column < 5; ++column)
         processList->SetColumnWidth(column, wxLIST_AUTOSIZE_USEHEADER);
-    processList->Show();
+    processList->Thaw();
     totalText->SetValue(wxString::Format("%d", static_cast<int>(processRows.size())));
 }
 
@@ -617,7 +685,8 @@ void ShellyardMonPanel::ParseVmstatLine(const wxString& line)
     }
     lastSample = now;
     sampledSinceStart = true;
-    RedrawCharts();
+    chartsDue = true;
+    DrawingTurns::Get().Add(this);
     Changed();
 }
 

@@ -62,6 +62,7 @@ public:
 private:
     friend struct MonitorProbe;  // read access for the tests and the benchmark
 
+    class DrawingTurns;
     enum RunId { kSystemTypeRun = 1, kDetailsRun, kProcessListRun, kShareCheckRun };
     enum class Sharing { Unknown, Shared, Own };
 
@@ -93,6 +94,7 @@ private:
     void ShowProcessList(const wxArrayString& output);
     void ShowProcessRows();
     void RedrawCharts();
+    void DrawNext();
     void ShowInfo();
     void ShowRunning(bool running);
     void Changed();
@@ -105,6 +107,9 @@ private:
     ChartSeriesList seriesList;
     CMonChart chart;
     std::vector<ProcessRow> processRows;
+    std::vector<ProcessRow> nextRows;  // a list fetched and waiting for its turn to be shown
+    bool rowsDue = false;
+    bool chartsDue = false;            // a sample waits for its turn to be drawn
     wxString plinkPath;
     wxString host;
     wxString user;
