@@ -53,7 +53,7 @@ wxBEGIN_EVENT_TABLE(ShellyardFrame, GUIFrame)
 wxEND_EVENT_TABLE()
 
 ShellyardFrame::ShellyardFrame(wxFrame* frame)
-    : GUIFrame(frame), auiManager(nullptr, wxAUI_MGR_DEFAULT), keyPlatform(CreateSystemKeyPlatform()),
+    : GUIFrame(frame), auiManager(nullptr, wxAUI_MGR_DEFAULT), keyPlatform(CreateSystemKeyPlatform(TerminalWindow::ToolkitConnection())),
       keySender(keyPlatform.get()), storeMessages(std::make_unique<MessageBoxSink>())
 {
     // A new main window starts with its panes and its sites list shown.

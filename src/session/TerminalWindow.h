@@ -16,6 +16,11 @@ namespace TerminalWindow {
 // another client. Returns 0 when the widget has no window yet.
 NativeWindow FromToolkitHandle(void* handle);
 
+// The toolkit's own connection to the window system (an X11 Display*; null on Windows, which has
+// none). The keystroke layer types on it, so that the focus changes made here and the keys that
+// follow reach the server in the order they were made.
+void* ToolkitConnection();
+
 // What earlier looks for one process learnt, so that a search repeated while waiting for it stays
 // cheap on a busy display: the windows ruled out for good (another program's, another class, the
 // program's own helper windows), and its main window seen before it was mapped, which later looks

@@ -51,6 +51,11 @@ NativeWindow FromToolkitHandle(void* handle)
     return reinterpret_cast<NativeWindow>(handle);
 }
 
+void* ToolkitConnection()
+{
+    return nullptr;
+}
+
 NativeWindow Find(long processId, WindowSearch*)
 {
     if (processId <= 0)

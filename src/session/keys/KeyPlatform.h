@@ -71,5 +71,8 @@ public:
     virtual void SetFocus(NativeWindow window) = 0;
 };
 
-// The implementation for the system the program runs on.
-std::unique_ptr<KeyPlatform> CreateSystemKeyPlatform();
+// The implementation for the system the program runs on. connection: the toolkit's connection to
+// the window system (TerminalWindow::ToolkitConnection()), so that the focus changes the program
+// makes there and the keys typed next reach the server in order; null opens one of the layer's own
+// (programs without a toolkit: tests, benchmarks). Windows has no connection and ignores it.
+std::unique_ptr<KeyPlatform> CreateSystemKeyPlatform(void* connection = nullptr);

@@ -101,4 +101,4 @@ private:
 
 }  // namespace
 
-std::unique_ptr<KeyPlatform> CreateSystemKeyPlatform() { return std::make_unique<KeyPlatformWin32>(); }
+std::unique_ptr<KeyPlatform> CreateSystemKeyPlatform(void*) { return std::make_unique<KeyPlatformWin32>(); }
