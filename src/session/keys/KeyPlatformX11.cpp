@@ -131,11 +131,11 @@ public:
     void GetKeyboardState(uint8_t table[256]) override
     {
         std::memset(table, 0, 256);
-        char keys[32];
-        XQueryKeymap(display, keys);
+        char pressed[32];
+        XQueryKeymap(display, pressed);
         for (int vk = 1; vk < 256; ++vk) {
             const KeyStroke* stroke = layout.Fixed(uint8_t(vk));
-            if (stroke && (keys[stroke->keycode / 8] & (1 << (stroke->keycode % 8))))
+            if (stroke && (pressed[stroke->keycode / 8] & (1 << (stroke->keycode % 8))))
                 table[vk] |= 0x80;
         }
         if (haveXkb) {
