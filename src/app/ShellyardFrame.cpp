@@ -48,6 +48,7 @@ wxBEGIN_EVENT_TABLE(ShellyardFrame, GUIFrame)
     EVT_MENU_RANGE(ID_SITE_MENU_FIRST, ID_SITE_MENU_LAST, ShellyardFrame::OnSiteMenu)
     EVT_MENU_RANGE(ID_TOOL_FIRST, ID_TOOL_LAST, ShellyardFrame::OnToolbarCommand)
     EVT_AUINOTEBOOK_PAGE_CLOSE(wxID_ANY, ShellyardFrame::OnPageClose)
+    EVT_AUINOTEBOOK_TAB_RIGHT_UP(wxID_ANY, ShellyardFrame::OnTabRightUp)
     EVT_COMMAND(wxID_ANY, wxEVT_TERMINAL_CONNECTION, ShellyardFrame::OnTerminalConnection)
     EVT_COMMAND(wxID_ANY, wxEVT_POST_LOGIN_COMMAND, ShellyardFrame::OnPostLoginCommand)
 wxEND_EVENT_TABLE()
@@ -76,6 +77,10 @@ ShellyardFrame::ShellyardFrame(wxFrame* frame)
     const int layoutId = wxWindow::NewControlId();
     layoutTimer.SetOwner(this, layoutId);
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) { auiManager.Update(); }, layoutId);
+    const int endedId = wxWindow::NewControlId();
+    endedTimer.SetOwner(this, endedId);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { CheckEndedTerminals(); }, endedId);
+    endedTimer.Start(300);
 
     OpenSiteStore();
     // What an earlier run left in the record stays there until OfferToTakeBackSessions.

@@ -51,6 +51,12 @@ enum {
     ID_FOLDER_DELETE = 4508,
     ID_SITE_MENU_FIRST = ID_SITE_CONNECT,
     ID_SITE_MENU_LAST = ID_FOLDER_DELETE,
+    // The menu of a tab (right click on it).
+    ID_TAB_RECEIVE = 4520,
+    ID_TAB_RECONNECT = 4521,
+    ID_TAB_DUPLICATE = 4522,
+    ID_TAB_CLOSE = 4523,
+    ID_TAB_CLOSE_OTHERS = 4524,
 };
 
 class ShellyardFrame : public GUIFrame {
@@ -66,7 +72,13 @@ public:
     // Several sites, in this order, a few at a time (see parallelConnections).
     void ConnectSites(std::vector<SiteRecord> sites);
     void QuickConnect(wxString host, wxString protocol);
+    // Types the command into every terminal tab chosen to receive it, each with its own fields
+    // (see CommandFields); a command naming an unknown field is refused before anything is typed.
     void SendToAllSessions(wxString text);
+    // Every terminal tab receives broadcasts, or none does.
+    void SetAllReceiveBroadcast(bool receive);
+    // A new PuTTY for the tab's site in the same tab, in place of the one it has (ended or not).
+    void ReconnectTab(ShellyardConnPanel* page);
     bool LocateTerminalPrograms();
 
     // A monitor tab for an SSH site with auto-login.
@@ -106,6 +118,17 @@ private:
     void OnToolbarCommand(wxCommandEvent& event);
     void OnSiteMenu(wxCommandEvent& event);  // the sites pane's menu commands, handed on to it
     void OnPageClose(wxAuiNotebookEvent& event);
+    void OnTabRightUp(wxAuiNotebookEvent& event);
+    // A command of the tab menu for page.
+    void TabCommand(int id, wxWindow* page);
+    // The tab's caption ("(ended)" after the site name once its PuTTY has gone) and its picture
+    // (greyed while it does not receive broadcasts).
+    void UpdateTabMark(ShellyardConnPanel* page);
+    // Marks the terminal tabs whose PuTTY has ended since the last look.
+    void CheckEndedTerminals();
+    // The site of a tab as stored now (with its login), for a new connection; false, after telling
+    // the user, when the site has been deleted meanwhile.
+    bool CurrentSiteOf(ShellyardConnPanel* page, SiteRecord& site);
 
     // SIGTERM, SIGINT and SIGHUP end the program as quitting does, at once. The toolkit calls the
     // handler from its event loop (whichever runs, a modal one too), never inside the signal.
@@ -151,6 +174,8 @@ private:
         wxString name;
         SiteRecord site;         // what its tab tells, without the password
         bool takenBack = false;  // a session of an earlier run, not started by us
+        bool reconnect = false;  // into a tab that was there already: it stays whatever happens
+        bool receive = true;     // the new tab receives broadcasts
         wxWeakRef<ShellyardConnPanel> page;
         bool done = false;
         enum class Result {
@@ -159,10 +184,11 @@ private:
         Result result = Result::Running;
         wxString refusal;  // why the site's values were refused
     };
-    void StartConnection(SiteRecord site);
-    // Opens the tab of a started (or taken-back) terminal program and connects it.
+    // Into a new tab, or into the tab given (reconnect).
+    void StartConnection(SiteRecord site, ShellyardConnPanel* into = nullptr, bool receive = true);
+    // Opens the tab of a started (or taken-back) terminal program (or reuses into) and connects it.
     void OpenTerminalTab(StartedConnection started, std::unique_ptr<TerminalProcess> process,
-                         std::unique_ptr<PostLoginCommands> commands);
+                         std::unique_ptr<PostLoginCommands> commands, ShellyardConnPanel* into = nullptr);
     void RecordSession(const StartedConnection& connection);
     void OnTerminalConnection(wxCommandEvent& event);
     // A tab's post-login command is due: typed into its terminal if it takes the keys now.
@@ -172,7 +198,9 @@ private:
     std::unique_ptr<PostLoginCommands> PostLoginCommandsFor(const SiteRecord& site, long id);
     // Brings the tab to the front and activates its terminal for the keys; false when the terminal
     // does not come on screen.
-    bool BringTerminalForward(ShellyardConnPanel* page);
+    // With keepSelection the tab's page is only shown for the moment (HideAfterKeys hides it
+    // again), which with many tabs is much cheaper than selecting each in turn.
+    bool BringTerminalForward(ShellyardConnPanel* page, bool keepSelection = false);
     // Our frame active first: a window manager would otherwise hand the focus to the frame after a
     // terminal took it. Waits up to a second.
     void BecomeActive();
@@ -180,13 +208,20 @@ private:
     void TellOutcome(const StartedConnection& connection);
     size_t RunningConnections() const;
     std::deque<StartedConnection> connections;  // in the order they started
-    std::deque<SiteRecord> sitesToConnect;       // "Connect all sites" not started yet
+    struct QueuedSite {
+        SiteRecord site;
+        bool receive = true;
+    };
+    std::deque<QueuedSite> sitesToConnect;  // "Connect all sites" (or reopening) not started yet
+    int connectingTotal = 0, connectingStarted = 0;  // of those, for the status bar
+    void QueueSites(std::vector<QueuedSite> sites);
     std::unique_ptr<wxWindowDisabler> connectingDisabler;
     long lastConnectionId = 0;
     bool tellingOutcome = false;
     wxWeakRef<ShellyardConnPanel> lastConnected;
     wxTimer nextStartTimer;  // the next start of "Connect all sites", one turn of the event loop later
     wxTimer layoutTimer;     // the panes' layout once the last terminal shows
+    wxTimer endedTimer;      // looks for terminals whose PuTTY has ended
     // The message for the user (after a line in the log) when a value of the site would reach PuTTY
     // or PLink as something else than what it is: an option, a line end. Empty when all is well.
     wxString UnsafeSiteValues(const wxString& name, const wxString& protocol, const wxString& host,

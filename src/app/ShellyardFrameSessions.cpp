@@ -16,6 +16,7 @@
 #include "session/TerminalConnection.h"
 #include "session/TerminalProcess.h"
 #include "session/TerminalWindow.h"
+#include "session/keys/CommandFields.h"
 #include "storage/SiteStore.h"
 
 #include <algorithm>
@@ -88,11 +89,14 @@ size_t ShellyardFrame::RunningConnections() const
 
 // Starts PuTTY for one site and opens its tab at once; the terminal shows in the tab the moment its
 // window is there. The outcome is told by AdvanceConnections, in the order connections started.
-void ShellyardFrame::StartConnection(SiteRecord site)
+void ShellyardFrame::StartConnection(SiteRecord site, ShellyardConnPanel* into, bool receive)
 {
     StartedConnection started;
     started.id = ++lastConnectionId;
     started.name = site.hostname;
+    started.reconnect = into != nullptr;
+    started.receive = receive;
+    started.page = into;
 
     // The login comes from the stored row, read when the command was given; without a stored row
     // there is no auto-login.
@@ -110,7 +114,7 @@ void ShellyardFrame::StartConnection(SiteRecord site)
         wxLogMessage("Connecting %s: %s", site.hostname, wxString::FromUTF8(arguments.ForLog().c_str()));
         std::unique_ptr<TerminalProcess> process = TerminalProcess::Start(arguments);
         if (process) {
-            OpenTerminalTab(started, std::move(process), std::move(commands));
+            OpenTerminalTab(started, std::move(process), std::move(commands), into);
             return;
         }
         wxLogMessage("PuTTY could not be started from \"%s\"", puttyPath);
@@ -199,13 +203,18 @@ void ShellyardFrame::BecomeActive()
     }
 }
 
-bool ShellyardFrame::BringTerminalForward(ShellyardConnPanel* page)
+bool ShellyardFrame::BringTerminalForward(ShellyardConnPanel* page, bool keepSelection)
 {
-    // Only a window on screen can take the keyboard focus: its tab comes to the front first.
+    // Only a window on screen can take the keyboard focus: its tab comes to the front first, or
+    // (keepSelection) its page is shown over the selected one without selecting it: the notebook
+    // then redraws no tab row and hides no other page.
     int index = notebook->GetPageIndex(page);
     if (index == wxNOT_FOUND)
         return false;
-    notebook->SetSelection(static_cast<size_t>(index));
+    if (!keepSelection || notebook->GetCurrentPage() == page)
+        notebook->SetSelection(static_cast<size_t>(index));
+    else if (!page->IsShown())
+        page->Show();
     if (!page->WaitUntilTerminalShown())
         return false;
     ActivateWindow(*keyPlatform, page->GetTerminalWindow());
@@ -213,21 +222,39 @@ bool ShellyardFrame::BringTerminalForward(ShellyardConnPanel* page)
 }
 
 void ShellyardFrame::OpenTerminalTab(StartedConnection started, std::unique_ptr<TerminalProcess> process,
-                                     std::unique_ptr<PostLoginCommands> commands)
+                                     std::unique_ptr<PostLoginCommands> commands, ShellyardConnPanel* into)
 {
     if (!connectingDisabler)
         connectingDisabler = std::make_unique<wxWindowDisabler>();
-    ShellyardConnPanel* page = new ShellyardConnPanel(notebook);
+    ShellyardConnPanel* page = into ? into : new ShellyardConnPanel(notebook);
     page->SetTerminalProcess(std::move(process));
-    const SiteRecord& site = started.site;
-    page->SetSite(site.hostname, site.hostuser, site.hostip, site.hostport, site.hosttype);
+    page->SetSite(started.site);
+    if (!into)
+        page->SetReceivesBroadcast(started.receive);
+    wxWeakRef<ShellyardConnPanel> reconnectable(page);
+    page->SetReconnectAction([this, reconnectable] {
+        if (reconnectable)
+            ReconnectTab(reconnectable);
+    });
     if (commands)
         page->SetPostLoginCommands(std::move(commands));
+    if (into) {
+        // The tab keeps its place and its broadcast choice; it comes to the front.
+        UpdateTabMark(page);
+        notebook->SetPageToolTip(notebook->GetPageIndex(page), page->SiteToolTip());
+        notebook->SetSelection(notebook->GetPageIndex(page));
+        started.page = page;
+        connections.push_back(started);
+        page->Connect(this, started.id);
+        return;
+    }
     // Frozen, the notebook draws its tab row once events flow, not inside the insertion: with
     // dozens of tabs that drawing alone would hold up events for long.
     notebook->Freeze();
     notebook->AddPage(page, started.name, true, PictureBitmap("tree2"));
     notebook->SetPageToolTip(notebook->GetPageIndex(page), page->SiteToolTip());
+    if (!started.receive)
+        UpdateTabMark(page);
     notebook->Thaw();
     // The tab row learns whether its tabs overflow when it draws; then it can scroll to the new tab.
     wxWeakRef<ShellyardConnPanel> shown(page);
@@ -322,14 +349,23 @@ void ShellyardFrame::AdvanceConnections(bool startNow)
             break;
         // A site refused at once is done already: its outcome is told in the next round.
         startNow = false;
-        SiteRecord site = std::move(sitesToConnect.front());
+        QueuedSite next = std::move(sitesToConnect.front());
         sitesToConnect.pop_front();
-        StartConnection(std::move(site));
+        ++connectingStarted;
+        SetStatusText(wxString::Format(_("Connecting %d of %d..."), connectingStarted, connectingTotal), 0);
+        StartConnection(std::move(next.site), nullptr, next.receive);
     }
     if (!sitesToConnect.empty() && RunningConnections() < parallel)
         nextStartTimer.StartOnce(1);
     if (IsConnecting())
         return;
+    if (connectingTotal > 0) {
+        if (connectingStarted < connectingTotal)
+            SetStatusText(wxString::Format(_("Connected %d of %d sites: stopped"), connectingStarted, connectingTotal), 0);
+        else
+            SetStatusText(wxEmptyString, 0);
+        connectingTotal = connectingStarted = 0;
+    }
     connectingDisabler.reset();
     // The user, who connected to work in the new terminal, has it take the keys; the panes are laid
     // out once it shows (the layout takes a while and changes nothing the terminal needs).
@@ -345,6 +381,12 @@ void ShellyardFrame::TellOutcome(const StartedConnection& connection)
         lastConnected = connection.page;
     if (connection.result == Result::Embedded || connection.result == Result::Cancelled)
         return;
+    if (connection.reconnect && connection.page && connection.result != Result::EmbeddedWithoutMenu) {
+        // The tab stays where it is, marked as ended, whatever kept its PuTTY from coming.
+        connection.page->EndTerminal();
+        connection.page->MarkEnded();
+        UpdateTabMark(connection.page);
+    }
     if (connection.takenBack) {
         // Not started by us: nothing to tell about PuTTY's location; it stays the user's window.
         wxLogMessage("The session %s of the last run could not be taken back into a tab; it is left as it is",
@@ -358,7 +400,8 @@ void ShellyardFrame::TellOutcome(const StartedConnection& connection)
         }
         return;
     }
-    if ((connection.result == Result::NoWindow || connection.result == Result::WindowLost) && connection.page) {
+    if ((connection.result == Result::NoWindow || connection.result == Result::WindowLost) && connection.page &&
+        !connection.reconnect) {
         // No terminal: the tab goes, and its process with it at once.
         int index = notebook->GetPageIndex(connection.page);
         if (index != wxNOT_FOUND)
@@ -440,14 +483,28 @@ void ShellyardFrame::QuickConnect(wxString host, wxString protocol)
 
 void ShellyardFrame::SendToAllSessions(wxString text)
 {
-    const std::string script = Utf8(text + "{ENTER}");
+    const std::string command = Utf8(text);
+    // A field that no terminal has would be typed as nothing: the command is refused as a whole.
+    const std::string unknown = CommandFields::UnknownField(command);
+    if (!unknown.empty()) {
+        wxLogMessage("Command not sent: it names the unknown field {%%%s%%}", wxString::FromUTF8(unknown.c_str()));
+        wxMessageBox(wxString::Format(_("The command names the field {%%%s%%}, which Shellyard does not know, and "
+                                        "was sent to no terminal. The fields are {%%NAME%%}, {%%HOST%%}, "
+                                        "{%%USER%%} and {%%PORT%%}."),
+                                      wxString::FromUTF8(unknown.c_str())),
+                     "Shellyard", wxOK | wxICON_WARNING, this);
+        return;
+    }
+    const bool withFields = CommandFields::HasFields(command);
+    const std::string script = command + "{ENTER}";
     const wxWeakRef<wxWindow> selected(notebook->GetCurrentPage());
     bool typed = false;
     // Activating the first terminal raises this window; a window manager would then hand the focus
     // to the frame after the terminal took it, and the first session's keys would go astray. So the
     // frame is made the active window first.
     BecomeActive();
-    // The user learns how many terminals the command reached; the log names those it did not.
+    // The user learns how many of the chosen terminals the command reached; the log names those it
+    // did not.
     int terminals = 0, reached = 0;
     std::vector<wxWeakRef<wxWindow>> pages;
     for (wxWindow* page : PagesInTabOrder())
@@ -455,28 +512,41 @@ void ShellyardFrame::SendToAllSessions(wxString text)
     for (const wxWeakRef<wxWindow>& tab : pages) {
         auto* page = dynamic_cast<ShellyardConnPanel*>(tab.get());
         const int i = page ? notebook->GetPageIndex(page) : wxNOT_FOUND;
-        if (i == wxNOT_FOUND)
+        if (i == wxNOT_FOUND || !page->ReceivesBroadcast())
             continue;
         ++terminals;
+        const wxString caption = page->Site().hostname;
         // A session whose PuTTY has gone has no window to take the keys; they would land in
         // whichever window held the focus before.
         if (!page->HasLiveTerminal()) {
-            wxLogMessage("Command not sent to %s: its PuTTY has exited", notebook->GetPageText(i));
+            wxLogMessage("Command not sent to %s: its PuTTY has exited", caption);
             continue;
         }
-        if (!BringTerminalForward(page)) {
-            wxLogMessage("Command not sent to %s: its terminal could not be brought up", notebook->GetPageText(i));
+        if (!BringTerminalForward(page, true)) {
+            wxLogMessage("Command not sent to %s: its terminal could not be brought up", caption);
+            if (page != selected.get())
+                page->Hide();
             continue;
         }
-        if (keySender.SendKeys(script, false))
+        std::string own = script;
+        if (withFields) {
+            const SiteRecord& site = page->Site();
+            own = CommandFields::Substitute(
+                      command, {Utf8(site.hostname), Utf8(site.hostip), Utf8(site.hostuser), Utf8(site.hostport)}) +
+                  "{ENTER}";
+        }
+        if (keySender.SendKeys(own, false))
             ++reached;
         else if (keySender.LastRunEnd() == KeySender::RunEnd::OutOfTime)
-            wxLogMessage("Command sent to %s only in part: stopped after %d seconds at character %d",
-                         notebook->GetPageText(i), KeySender::MaxRunTime / 1000, int(keySender.StoppedAt()));
+            wxLogMessage("Command sent to %s only in part: stopped after %d seconds at character %d", caption,
+                         KeySender::MaxRunTime / 1000, int(keySender.StoppedAt()));
         else
-            wxLogMessage("Command sent to %s only in part: a key name in it is too long (at character %d)",
-                         notebook->GetPageText(i), int(keySender.StoppedAt()));
+            wxLogMessage("Command sent to %s only in part: a key name in it is too long (at character %d)", caption,
+                         int(keySender.StoppedAt()));
         typed = true;
+        // The page was only shown for its keys.
+        if (page != selected.get() && page != notebook->GetCurrentPage())
+            page->Hide();
     }
     SetStatusText(wxString::Format(_("Sent to %d of %d terminals"), reached, terminals), 0);
     if (!typed)
@@ -486,6 +556,167 @@ void ShellyardFrame::SendToAllSessions(wxString text)
         notebook->SetSelection(shownAgain);
     // The keys go back to where the user typed the command.
     TerminalWindow::Focus(TerminalWindow::FromToolkitHandle(GetHandle()));
+}
+
+void ShellyardFrame::SetAllReceiveBroadcast(bool receive)
+{
+    for (size_t i = 0; i < notebook->GetPageCount(); ++i) {
+        if (auto* page = dynamic_cast<ShellyardConnPanel*>(notebook->GetPage(i))) {
+            page->SetReceivesBroadcast(receive);
+            UpdateTabMark(page);
+        }
+    }
+}
+
+void ShellyardFrame::UpdateTabMark(ShellyardConnPanel* page)
+{
+    const int index = notebook->GetPageIndex(page);
+    if (index == wxNOT_FOUND)
+        return;
+    const wxString caption = page->Site().hostname + (page->IsEnded() ? _(" (ended)") : wxString());
+    if (notebook->GetPageText(index) != caption)
+        notebook->SetPageText(index, caption);
+    // Greyed: a broadcast passes this tab by.
+    wxBitmap picture = PictureBitmap("tree2");
+    if (!page->ReceivesBroadcast())
+        picture = picture.ConvertToDisabled();
+    notebook->SetPageBitmap(index, picture);
+}
+
+void ShellyardFrame::CheckEndedTerminals()
+{
+    for (size_t i = 0; notebook && i < notebook->GetPageCount(); ++i) {
+        auto* page = dynamic_cast<ShellyardConnPanel*>(notebook->GetPage(i));
+        if (!page || page->IsEnded() || !page->GetTerminalWindow() ||
+            (page->GetConnection() && !page->GetConnection()->IsDone()))
+            continue;
+        if (!page->HasLiveTerminal()) {
+            wxLogMessage("The session %s has ended", page->Site().hostname);
+            page->MarkEnded();
+            UpdateTabMark(page);
+            if (page == notebook->GetCurrentPage())
+                page->FocusTerminal();
+        }
+    }
+}
+
+bool ShellyardFrame::CurrentSiteOf(ShellyardConnPanel* page, SiteRecord& site)
+{
+    site = page->Site();
+    if (site.rowid <= 0)
+        return true;  // Quick Login: the login is looked up by host and name as it was
+    std::unique_ptr<SiteRecord> stored = siteStore ? siteStore->FindSiteByRowid(site.rowid) : nullptr;
+    if (!stored) {
+        wxLogMessage("The site %s cannot be connected again: it has been deleted", site.hostname);
+        wxMessageBox(wxString::Format(_("The site %s has been deleted meanwhile: it cannot be connected again."),
+                                      site.hostname),
+                     "Shellyard", wxOK | wxICON_INFORMATION, this);
+        return false;
+    }
+    site = *stored;
+    return true;
+}
+
+void ShellyardFrame::ReconnectTab(ShellyardConnPanel* page)
+{
+    if (!page || notebook->GetPageIndex(page) == wxNOT_FOUND || IsConnecting())
+        return;
+    SiteRecord site;
+    if (!CurrentSiteOf(page, site))
+        return;
+    wxLogMessage("Reconnecting %s in its tab", page->Site().hostname);
+    if (page->GetTerminalProcess())
+        SessionRecord::Get().Remove(page->GetTerminalProcess()->Pid());
+    page->EndTerminal();
+    UpdateTabMark(page);
+    StartConnection(std::move(site), page);
+    AdvanceConnections();
+}
+
+void ShellyardFrame::OnTabRightUp(wxAuiNotebookEvent& event)
+{
+    const int index = event.GetSelection();
+    if (index < 0 || static_cast<size_t>(index) >= notebook->GetPageCount())
+        return;
+    wxWindow* page = notebook->GetPage(static_cast<size_t>(index));
+    auto* terminal = dynamic_cast<ShellyardConnPanel*>(page);
+    wxMenu menu;
+    if (terminal) {
+        menu.AppendCheckItem(ID_TAB_RECEIVE, _("Receive broadcast"));
+        menu.Check(ID_TAB_RECEIVE, terminal->ReceivesBroadcast());
+        menu.AppendSeparator();
+        menu.Append(ID_TAB_RECONNECT, _("Reconnect"));
+        menu.Append(ID_TAB_DUPLICATE, _("Duplicate Session"));
+        menu.AppendSeparator();
+    }
+    menu.Append(ID_TAB_CLOSE, _("Close"));
+    menu.Append(ID_TAB_CLOSE_OTHERS, _("Close Other Tabs"));
+    menu.Enable(ID_TAB_CLOSE_OTHERS, notebook->GetPageCount() > 1);
+    wxWeakRef<wxWindow> chosen(page);
+    const int id = GetPopupMenuSelectionFromUser(menu);
+    if (id != wxID_NONE && chosen)
+        TabCommand(id, chosen);
+}
+
+void ShellyardFrame::TabCommand(int id, wxWindow* page)
+{
+    const int index = notebook->GetPageIndex(page);
+    if (index == wxNOT_FOUND)
+        return;
+    auto* terminal = dynamic_cast<ShellyardConnPanel*>(page);
+    switch (id) {
+    case ID_TAB_RECEIVE:
+        if (terminal) {
+            terminal->SetReceivesBroadcast(!terminal->ReceivesBroadcast());
+            UpdateTabMark(terminal);
+        }
+        break;
+    case ID_TAB_RECONNECT:
+        ReconnectTab(terminal);
+        break;
+    case ID_TAB_DUPLICATE:
+        if (terminal && !IsConnecting()) {
+            SiteRecord site;
+            if (CurrentSiteOf(terminal, site))
+                ConnectSite(std::move(site));
+        }
+        break;
+    case ID_TAB_CLOSE:
+        // The overview only shows what the other pages hold: it closes without a question.
+        if (dynamic_cast<ShellyardMonOverviewPanel*>(page) ||
+            wxMessageBox(_("Are you sure you want to stop loggin and close this site?"), "Shellyard", wxYES_NO,
+                         this) == wxYES)
+            notebook->DeletePage(static_cast<size_t>(index));
+        break;
+    case ID_TAB_CLOSE_OTHERS: {
+        std::vector<wxWeakRef<wxWindow>> others;
+        int asking = 0;
+        for (size_t i = 0; i < notebook->GetPageCount(); ++i) {
+            wxWindow* other = notebook->GetPage(i);
+            if (other == page)
+                continue;
+            others.emplace_back(other);
+            asking += dynamic_cast<ShellyardMonOverviewPanel*>(other) ? 0 : 1;
+        }
+        if (others.empty())
+            break;
+        if (asking > 0 &&
+            wxMessageBox(wxString::Format(_("Are you sure you want to stop loggin and close the %d other sites?"),
+                                          asking),
+                         "Shellyard", wxYES_NO, this) != wxYES)
+            break;
+        notebook->Freeze();
+        for (const wxWeakRef<wxWindow>& other : others) {
+            const int at = other ? notebook->GetPageIndex(other) : wxNOT_FOUND;
+            if (at != wxNOT_FOUND)
+                notebook->DeletePage(static_cast<size_t>(at));
+        }
+        notebook->Thaw();
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 std::vector<wxWindow*> ShellyardFrame::PagesInTabOrder()

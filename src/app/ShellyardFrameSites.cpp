@@ -64,9 +64,18 @@ void ShellyardFrame::OpenMonitorPage(const SiteRecord& site)
 
 void ShellyardFrame::ConnectSites(std::vector<SiteRecord> sites)
 {
-    // Several connect at a time, their tabs and messages in this order.
+    std::vector<QueuedSite> queued;
     for (SiteRecord& site : sites)
+        queued.push_back({std::move(site), true});
+    QueueSites(std::move(queued));
+}
+
+void ShellyardFrame::QueueSites(std::vector<QueuedSite> sites)
+{
+    // Several connect at a time, their tabs and messages in this order; the status bar counts them.
+    for (QueuedSite& site : sites)
         sitesToConnect.push_back(std::move(site));
+    connectingTotal += static_cast<int>(sites.size());
     AdvanceConnections(true);
 }
 

@@ -24,11 +24,20 @@ MCSPanel::MCSPanel(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wx
                                     wxBU_AUTODRAW | wxBORDER_NONE);
     sizer->Add(sendButton, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
 
+    allButton = new wxButton(this, wxID_ANY, _("All"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+    allButton->SetToolTip(_("Every terminal tab receives the commands"));
+    sizer->Add(allButton, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+    noneButton = new wxButton(this, wxID_ANY, _("None"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+    noneButton->SetToolTip(_("No terminal tab receives the commands; choose some in their tab menus"));
+    sizer->Add(noneButton, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 2);
+
     SetSizer(sizer);
     Layout();
 
     commandText->Connect(wxEVT_COMMAND_TEXT_ENTER, wxCommandEventHandler(MCSPanel::OnCommandEnter), nullptr, this);
     sendButton->Connect(wxEVT_COMMAND_BUTTON_CLICKED, wxCommandEventHandler(MCSPanel::OnSend), nullptr, this);
+    allButton->Connect(wxEVT_COMMAND_BUTTON_CLICKED, wxCommandEventHandler(MCSPanel::OnAll), nullptr, this);
+    noneButton->Connect(wxEVT_COMMAND_BUTTON_CLICKED, wxCommandEventHandler(MCSPanel::OnNone), nullptr, this);
 }
 
 MCSPanel::~MCSPanel()
@@ -36,4 +45,6 @@ MCSPanel::~MCSPanel()
     commandText->Disconnect(wxEVT_COMMAND_TEXT_ENTER, wxCommandEventHandler(MCSPanel::OnCommandEnter), nullptr,
                             this);
     sendButton->Disconnect(wxEVT_COMMAND_BUTTON_CLICKED, wxCommandEventHandler(MCSPanel::OnSend), nullptr, this);
+    allButton->Disconnect(wxEVT_COMMAND_BUTTON_CLICKED, wxCommandEventHandler(MCSPanel::OnAll), nullptr, this);
+    noneButton->Disconnect(wxEVT_COMMAND_BUTTON_CLICKED, wxCommandEventHandler(MCSPanel::OnNone), nullptr, this);
 }

@@ -6,6 +6,7 @@
 #include "session/TerminalConnection.h"
 #include "session/TerminalProcess.h"
 
+#include <wx/dcclient.h>
 #include <wx/evtloop.h>
 #include <wx/utils.h>
 #include <wx/toplevel.h>
@@ -24,6 +25,8 @@ ShellyardConnPanel::ShellyardConnPanel(wxWindow* parent)
     Bind(wxEVT_SHOW, &ShellyardConnPanel::OnShown, this);
     sizeSettleTimer.SetOwner(this);
     Bind(wxEVT_TIMER, &ShellyardConnPanel::OnSizeSettled, this);
+    Bind(wxEVT_PAINT, &ShellyardConnPanel::OnPaint, this);
+    Bind(wxEVT_KEY_DOWN, &ShellyardConnPanel::OnKeyDown, this);
     if (frame) {
         frame->Bind(wxEVT_ACTIVATE, &ShellyardConnPanel::OnFrameActivate, this);
         frame->Bind(wxEVT_CHILD_FOCUS, &ShellyardConnPanel::OnFrameChildFocus, this);
@@ -38,6 +41,11 @@ ShellyardConnPanel::~ShellyardConnPanel()
         frame->Unbind(wxEVT_ACTIVATE, &ShellyardConnPanel::OnFrameActivate, this);
         frame->Unbind(wxEVT_CHILD_FOCUS, &ShellyardConnPanel::OnFrameChildFocus, this);
     }
+    ReleaseTerminal(frame && frame->IsBeingDeleted());
+}
+
+void ShellyardConnPanel::ReleaseTerminal(bool atOnce)
+{
     // Nothing more is typed into this tab.
     postLoginCommands.reset();
     // A connection still running ends here, and tells its listener so.
@@ -47,12 +55,58 @@ ShellyardConnPanel::~ShellyardConnPanel()
     // a moment to notice (none at shut-down, none for a PuTTY whose window never came).
     bool handedBack = terminalWindow && TerminalWindow::HandBack(terminalWindow);
     if (terminalProcess) {
-        bool closing = frame && frame->IsBeingDeleted();
-        bool quick = handedBack || closing || !terminalWindow;
+        bool quick = handedBack || atOnce || !terminalWindow;
         terminalProcess->SetEndGrace(quick ? std::chrono::milliseconds(0) : kExitGrace);
         terminalProcess.reset();
     }
     terminalWindow = 0;
+}
+
+void ShellyardConnPanel::EndTerminal()
+{
+    ReleaseTerminal(true);
+    ended = false;
+    Refresh();
+}
+
+void ShellyardConnPanel::MarkEnded()
+{
+    ended = true;
+    Refresh();
+}
+
+void ShellyardConnPanel::OnPaint(wxPaintEvent&)
+{
+    // Without its terminal the tab would show whatever was on screen there before.
+    wxPaintDC dc(this);
+    if (!ended && terminalWindow)
+        return;
+    dc.SetBackground(wxBrush(GetBackgroundColour()));
+    dc.Clear();
+    if (!ended)
+        return;
+    dc.SetTextForeground(GetForegroundColour());
+    const wxString text = wxString::Format(
+        _("The session %s has ended.\nPress Enter here, or choose Reconnect in the tab's menu, to connect again."),
+        site.hostname);
+    const wxSize extent = dc.GetMultiLineTextExtent(text);
+    const wxSize area = GetClientSize();
+    dc.DrawLabel(text, wxRect((area.x - extent.x) / 2, (area.y - extent.y) / 2, extent.x, extent.y),
+                 wxALIGN_CENTER);
+}
+
+void ShellyardConnPanel::OnKeyDown(wxKeyEvent& event)
+{
+    const int key = event.GetKeyCode();
+    if (ended && onReconnect && (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !event.HasAnyModifiers()) {
+        // The action may replace this tab's terminal; it runs once the key has been handled.
+        CallAfter([this] {
+            if (ended && onReconnect)
+                onReconnect();
+        });
+        return;
+    }
+    event.Skip();
 }
 
 void ShellyardConnPanel::SetTerminalProcess(std::unique_ptr<TerminalProcess> process)
@@ -60,11 +114,13 @@ void ShellyardConnPanel::SetTerminalProcess(std::unique_ptr<TerminalProcess> pro
     terminalProcess = std::move(process);
 }
 
-void ShellyardConnPanel::SetSite(const wxString& name, const wxString& user, const wxString& host,
-                                 const wxString& port, const wxString& protocol)
+void ShellyardConnPanel::SetSite(const SiteRecord& connected)
 {
-    const wxString address = host + ":" + port;
-    siteToolTip = name + "\n" + (user.empty() ? address : user + "@" + address) + "\n" + protocol.Upper();
+    site = connected;
+    site.hostpasswd.clear();
+    const wxString address = site.hostip + ":" + site.hostport;
+    siteToolTip = site.hostname + "\n" + (site.hostuser.empty() ? address : site.hostuser + "@" + address) + "\n" +
+                  site.hosttype.Upper();
 }
 
 void ShellyardConnPanel::SetPostLoginCommands(std::unique_ptr<PostLoginCommands> commands)
@@ -101,6 +157,11 @@ TerminalWindow::EmbedResult ShellyardConnPanel::AdoptTerminal(NativeWindow windo
 
 void ShellyardConnPanel::FocusTerminal()
 {
+    if (ended && IsShownOnScreen()) {
+        // Enter reconnects: the keys come to the tab itself.
+        SetFocus();
+        return;
+    }
     if (!terminalWindow || !IsShownOnScreen())
         return;
     // The toolkit's focus moves to the tab too, so that a later click on one of our fields is a

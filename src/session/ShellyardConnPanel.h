@@ -5,7 +5,9 @@
 #include "session/ConnPanel.h"
 #include "session/TerminalWindow.h"
 #include "session/keys/KeyPlatform.h"
+#include "storage/SiteRecord.h"
 
+#include <functional>
 #include <memory>
 #include <wx/timer.h>
 
@@ -28,11 +30,24 @@ public:
     void SetTerminalProcess(std::unique_ptr<TerminalProcess> process);
     TerminalProcess* GetTerminalProcess() const { return terminalProcess.get(); }
 
-    // The tab's tooltip tells of its site: name, user@host:port and protocol. (The tab is never
-    // given the password.)
-    void SetSite(const wxString& name, const wxString& user, const wxString& host, const wxString& port,
-                 const wxString& protocol);
+    // The site the tab connects, as it was connected (the password is dropped here: the tab never
+    // holds it). The tab's tooltip tells of it: name, user@host:port and protocol.
+    void SetSite(const SiteRecord& site);
+    const SiteRecord& Site() const { return site; }
     const wxString& SiteToolTip() const { return siteToolTip; }
+
+    // Whether a broadcast command is typed into this tab (new tabs receive).
+    void SetReceivesBroadcast(bool receive) { receivesBroadcast = receive; }
+    bool ReceivesBroadcast() const { return receivesBroadcast; }
+
+    // The terminal's PuTTY has ended (or its window went): the tab says so over its empty area, and
+    // Enter in it calls onReconnect.
+    void MarkEnded();
+    bool IsEnded() const { return ended; }
+    void SetReconnectAction(std::function<void()> action) { onReconnect = std::move(action); }
+    // Lets go of the terminal before a new one is connected into this tab: its window is handed
+    // back and its PuTTY ended at once, anything still to be typed into it forgotten.
+    void EndTerminal();
 
     // Starts connecting: the process's window is looked for and embedded here, and listener hears
     // the outcome (see TerminalConnection). The tab owns the connection.
@@ -64,9 +79,17 @@ private:
     void OnFrameChildFocus(wxChildFocusEvent& event);
     void OnSizeSettled(wxTimerEvent& event);
     void OnWindowManagerFocus();
+    void OnPaint(wxPaintEvent& event);
+    // Hands back the terminal's window and ends its PuTTY (at once, or given time to end by itself).
+    void ReleaseTerminal(bool atOnce);
+    void OnKeyDown(wxKeyEvent& event);
 
     NativeWindow terminalWindow = 0;
+    SiteRecord site;
     wxString siteToolTip;
+    bool receivesBroadcast = true;
+    bool ended = false;
+    std::function<void()> onReconnect;
     std::unique_ptr<PostLoginCommands> postLoginCommands;
     std::unique_ptr<TerminalConnection> connection;  // goes before the process
     std::unique_ptr<TerminalProcess> terminalProcess;

@@ -23,3 +23,13 @@ void ShellyardMCSPanel::OnCommandEnter(wxCommandEvent& event)
 {
     OnSend(event);
 }
+
+void ShellyardMCSPanel::OnAll(wxCommandEvent& event)
+{
+    frame->SetAllReceiveBroadcast(true);
+}
+
+void ShellyardMCSPanel::OnNone(wxCommandEvent& event)
+{
+    frame->SetAllReceiveBroadcast(false);
+}

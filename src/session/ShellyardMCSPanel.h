@@ -1,6 +1,6 @@
 #pragma once
 // Multi Command Sender: hands the command line to the main window, which types it into every
-// terminal tab. The field keeps its text after a send.
+// terminal tab chosen to receive it. The field keeps its text after a send.
 #include "session/MCSPanel.h"
 
 class ShellyardFrame;
@@ -13,6 +13,8 @@ private:
     friend struct FrameProbe;
     void OnCommandEnter(wxCommandEvent& event) override;
     void OnSend(wxCommandEvent& event) override;
+    void OnAll(wxCommandEvent& event) override;
+    void OnNone(wxCommandEvent& event) override;
 
     wxString lastCommand;
     ShellyardFrame* frame;
