@@ -1,6 +1,7 @@
 #include "app/ShellyardFrame.h"
 
 #include "app/AppConfig.h"
+#include "app/LastSessions.h"
 #include "app/ProjectAddress.h"
 #include "app/SessionRecord.h"
 #include "app/ShellyardSitesPanel.h"
@@ -198,6 +199,7 @@ void ShellyardFrame::EndAtOnce(int signal)
 {
     wxLogMessage("Ending on signal %d", signal);
     SaveWindowState();
+    RememberSessions();
     while (notebook && notebook->GetPageCount() > 0)
         notebook->DeletePage(notebook->GetPageCount() - 1);
     keySender.SetPlatform(nullptr);
@@ -248,6 +250,7 @@ void ShellyardFrame::OnClose(wxCloseEvent& event)
         return;
     }
     SaveWindowState();
+    RememberSessions();
     Destroy();
 }
 
@@ -255,6 +258,7 @@ void ShellyardFrame::OnQuit(wxCommandEvent& event)
 {
     if (ConfirmQuit()) {
         SaveWindowState();
+        RememberSessions();
         Destroy();
     }
 }

@@ -92,6 +92,9 @@ public:
     void OfferToTakeBackSessions();
     // The same, once the window is on screen (start-up).
     void OfferToTakeBackSessionsOnceShown();
+    // At start-up: the terminal tabs open when the user last quit are reopened, as Tool > Options
+    // says (asking first by default), a few at a time; the list is forgotten either way.
+    void OfferToReopenSessions();
 
     // True while connections run or wait for their outcome to be told.
     bool IsConnecting() const { return !connections.empty() || !sitesToConnect.empty(); }
@@ -138,6 +141,8 @@ private:
     bool ConfirmQuit();  // the quit question; true for Yes
     bool AltF4Held();    // asks the system whether Alt and F4 are down at this moment
     void OpenSiteStore();
+    // On quitting: the terminal tabs, in tab order, for the next start.
+    void RememberSessions();
     void BuildLayout();
     void BuildToolBar();
     void BuildSitesPane();  // the sites pane with its tree, filled from the store

@@ -3,6 +3,7 @@
 #include "app/ShellyardFrame.h"
 
 #include "app/AppConfig.h"
+#include "app/LastSessions.h"
 #include "app/SessionRecord.h"
 #include "monitor/ShellyardMonOverviewPanel.h"
 #include "resources/Pictures.h"
@@ -778,6 +779,8 @@ void ShellyardFrame::OfferToTakeBackSessionsOnceShown()
         wxTheApp->CallAfter([waiting] { delete waiting; });
         if (self)
             self->OfferToTakeBackSessions();
+        if (self)
+            self->OfferToReopenSessions();
     });
     waiting->Start(20);
 }
@@ -830,4 +833,58 @@ void ShellyardFrame::OfferToTakeBackSessions()
         OpenTerminalTab(started, std::move(process), nullptr);
     }
     AdvanceConnections();
+}
+
+void ShellyardFrame::RememberSessions()
+{
+    std::vector<LastSession> sessions;
+    for (wxWindow* window : PagesInTabOrder()) {
+        auto* page = dynamic_cast<ShellyardConnPanel*>(window);
+        if (!page || page->Site().hostip.empty())
+            continue;
+        const SiteRecord& site = page->Site();
+        sessions.push_back({site.rowid, page->ReceivesBroadcast(), site.hosttype, site.hostip});
+    }
+    LastSessions::Save(sessions);
+}
+
+void ShellyardFrame::OfferToReopenSessions()
+{
+    std::optional<std::vector<LastSession>> last = LastSessions::Load();
+    // Once offered, the list is gone: a run that ends without quitting leaves nothing to reopen
+    // twice (its PuTTYs are taken back instead).
+    LastSessions::Forget();
+    if (!last || last->empty())
+        return;
+    const LastSessions::Reopen mode = LastSessions::Mode();
+    if (mode == LastSessions::Reopen::Never)
+        return;
+    if (mode == LastSessions::Reopen::Ask &&
+        wxMessageBox(wxString::Format(_("Reopen the %d sessions of last time?"), int(last->size())), "Shellyard",
+                     wxYES_NO, this) != wxYES)
+        return;
+    std::vector<QueuedSite> sites;
+    int deleted = 0;
+    for (const LastSession& session : *last) {
+        QueuedSite queued;
+        queued.receive = session.receive;
+        if (session.rowid > 0) {
+            std::unique_ptr<SiteRecord> stored = siteStore ? siteStore->FindSiteByRowid(session.rowid) : nullptr;
+            if (!stored) {
+                ++deleted;
+                continue;
+            }
+            queued.site = *stored;
+        } else {
+            // Quick Login: by host and protocol, as it was typed.
+            queued.site.hostip = queued.site.hostname = session.host;
+            queued.site.hosttype = session.protocol;
+            queued.site.hostport = session.protocol == "telnet" ? "23" : "22";
+        }
+        sites.push_back(std::move(queued));
+    }
+    if (deleted > 0)
+        wxLogMessage("%d sessions of last time not reopened: their sites have been deleted", deleted);
+    wxLogMessage("Reopening %d sessions of last time", int(sites.size()));
+    QueueSites(std::move(sites));
 }

@@ -6,6 +6,7 @@
 #include <wx/aui/auibook.h>
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>
+#include <wx/choice.h>
 #include <wx/hyperlink.h>
 #include <wx/intl.h>
 #include <wx/listbox.h>
@@ -43,6 +44,16 @@ OptionDialog::OptionDialog(wxWindow* parent, wxWindowID id, const wxString& titl
 
     generalPage = new wxPanel(optionsNotebook, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
     optionsNotebook->AddPage(generalPage, _("General"), true, wxNullBitmap);
+    wxBoxSizer* generalSizer = new wxBoxSizer(wxVERTICAL);
+    wxBoxSizer* reopenRow = new wxBoxSizer(wxHORIZONTAL);
+    reopenLabel = new wxStaticText(generalPage, wxID_ANY, _("Reopen last sessions at start:"));
+    reopenRow->Add(reopenLabel, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
+    wxString reopenItems[] = {_("Ask"), _("Always"), _("Never")};
+    reopenChoice = new wxChoice(generalPage, wxID_ANY, wxDefaultPosition, wxDefaultSize, 3, reopenItems);
+    reopenChoice->SetSelection(0);
+    reopenRow->Add(reopenChoice, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
+    generalSizer->Add(reopenRow, 0, wxALL, 5);
+    generalPage->SetSizer(generalSizer);
 
     pluginsPage = new wxPanel(optionsNotebook, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
     wxBoxSizer* pluginsSizer = new wxBoxSizer(wxVERTICAL);
@@ -137,6 +148,8 @@ OptionDialog::OptionDialog(wxWindow* parent, wxWindowID id, const wxString& titl
     puttyConfigButton->Connect(wxEVT_COMMAND_BUTTON_CLICKED,
                                wxCommandEventHandler(OptionDialog::OnStartPuttyConfig), nullptr, this);
     applyButton->Connect(wxEVT_COMMAND_BUTTON_CLICKED, wxCommandEventHandler(OptionDialog::OnApply), nullptr, this);
+    reopenChoice->Connect(wxEVT_COMMAND_CHOICE_SELECTED, wxCommandEventHandler(OptionDialog::OnReopenChoice), nullptr,
+                          this);
 }
 
 OptionDialog::~OptionDialog()
@@ -147,6 +160,8 @@ OptionDialog::~OptionDialog()
                                   nullptr, this);
     puttyConfigButton->Disconnect(wxEVT_COMMAND_BUTTON_CLICKED,
                                   wxCommandEventHandler(OptionDialog::OnStartPuttyConfig), nullptr, this);
+    reopenChoice->Disconnect(wxEVT_COMMAND_CHOICE_SELECTED, wxCommandEventHandler(OptionDialog::OnReopenChoice),
+                             nullptr, this);
     applyButton->Disconnect(wxEVT_COMMAND_BUTTON_CLICKED, wxCommandEventHandler(OptionDialog::OnApply), nullptr,
                             this);
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Layout of the "Shellyard Options" dialog: a notebook with an empty "General" page and a
+// Layout of the "Shellyard Options" dialog: a notebook with a "General" page (whether the last
+// sessions are reopened at start) and a
 // "Plugins" page holding the PuTTY and PLink locations, their browse buttons, the button that starts
 // PuTTY's own configuration and Apply. The four buttons go to virtual handlers whose base versions
 // only let the event go on; ShellyardOptionDialog gives them their behaviour.
@@ -8,6 +9,7 @@
 class wxAuiNotebook;
 class wxBitmapButton;
 class wxButton;
+class wxChoice;
 class wxHyperlinkCtrl;
 class wxListBox;
 class wxPanel;
@@ -26,6 +28,8 @@ public:
 protected:
     wxAuiNotebook* optionsNotebook;
     wxPanel* generalPage;
+    wxStaticText* reopenLabel;
+    wxChoice* reopenChoice;  // "Ask", "Always", "Never"
     wxPanel* pluginsPage;
     wxListBox* pluginList;
     wxTextCtrl* pluginDescription;
@@ -47,4 +51,5 @@ protected:
     virtual void OnBrowsePlink(wxCommandEvent& event) { event.Skip(); }
     virtual void OnStartPuttyConfig(wxCommandEvent& event) { event.Skip(); }
     virtual void OnApply(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnReopenChoice(wxCommandEvent& event) { event.Skip(); }
 };

@@ -1,11 +1,13 @@
 #include "dialogs/ShellyardOptionDialog.h"
 
 #include "app/AppConfig.h"
+#include "app/LastSessions.h"
 #include "session/TerminalArguments.h"
 #include "session/TerminalProcess.h"
 #include "session/TerminalProgramVersion.h"
 
 #include <wx/aui/auibook.h>
+#include <wx/choice.h>
 #include <wx/filedlg.h>
 #include <wx/intl.h>
 #include <wx/msgdlg.h>
@@ -29,7 +31,17 @@ void ReportStartFailure()
 }
 }  // namespace
 
-ShellyardOptionDialog::ShellyardOptionDialog(wxWindow* parent) : OptionDialog(parent) {}
+ShellyardOptionDialog::ShellyardOptionDialog(wxWindow* parent) : OptionDialog(parent)
+{
+    reopenChoice->SetSelection(static_cast<int>(LastSessions::Mode()));
+}
+
+void ShellyardOptionDialog::OnReopenChoice(wxCommandEvent& event)
+{
+    const int chosen = reopenChoice->GetSelection();
+    if (chosen >= 0 && chosen <= 2)
+        LastSessions::SetMode(static_cast<LastSessions::Reopen>(chosen));
+}
 
 void ShellyardOptionDialog::SetPuttyLocation(const wxString& path)
 {

@@ -20,6 +20,8 @@ protected:
     void OnBrowsePlink(wxCommandEvent& event) override;
     void OnStartPuttyConfig(wxCommandEvent& event) override;
     void OnApply(wxCommandEvent& event) override;
+    // The choice is saved as it is made.
+    void OnReopenChoice(wxCommandEvent& event) override;
 
 private:
     friend struct OptionDialogProbe;  // read access for the tests

@@ -10,6 +10,7 @@
 #include "session/TerminalProcess.h"
 
 #include <wx/aui/auibook.h>
+#include <wx/choice.h>
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/filedlg.h>
@@ -31,6 +32,7 @@ struct OptionDialogProbe {
     using D = ShellyardOptionDialog;
     static wxAuiNotebook* Notebook(D* d) { return d->optionsNotebook; }
     static wxPanel* GeneralPage(D* d) { return d->generalPage; }
+    static wxChoice* ReopenChoice(D* d) { return d->reopenChoice; }
     static wxPanel* PluginsPage(D* d) { return d->pluginsPage; }
     static wxListBox* PluginList(D* d) { return d->pluginList; }
     static wxTextCtrl* Description(D* d) { return d->pluginDescription; }
@@ -180,7 +182,7 @@ protected:
 };
 }  // namespace
 
-TEST_F(OptionDialogTest, OpensOnTheEmptyGeneralPageWithThePluginsPageBehind)
+TEST_F(OptionDialogTest, OpensOnTheGeneralPageWithThePluginsPageBehind)
 {
     EXPECT_EQ(dialog->GetTitle(), "Shellyard Options");
     EXPECT_EQ(dialog->GetSize(), wxSize(552, 444));
@@ -190,7 +192,23 @@ TEST_F(OptionDialogTest, OpensOnTheEmptyGeneralPageWithThePluginsPageBehind)
     EXPECT_EQ(notebook->GetPageText(1), "Plugins");
     EXPECT_EQ(notebook->GetSelection(), 0);
     EXPECT_EQ(notebook->GetPage(0), Inspect::GeneralPage(dialog));
-    EXPECT_TRUE(Inspect::GeneralPage(dialog)->GetChildren().empty());
+    // The general page: whether the last sessions are reopened, saved as it is chosen.
+    wxChoice* reopen = Inspect::ReopenChoice(dialog);
+    ASSERT_EQ(reopen->GetCount(), 3u);
+    EXPECT_EQ(reopen->GetString(0), "Ask");
+    EXPECT_EQ(reopen->GetString(1), "Always");
+    EXPECT_EQ(reopen->GetString(2), "Never");
+    EXPECT_EQ(reopen->GetSelection(), 0);
+    reopen->SetSelection(2);
+    wxCommandEvent chosen(wxEVT_COMMAND_CHOICE_SELECTED, reopen->GetId());
+    chosen.SetEventObject(reopen);
+    reopen->GetEventHandler()->ProcessEvent(chosen);
+    EXPECT_NE(ReadFile(programDir + "/shellyard.ini").find("REOPEN=never"), std::string::npos)
+        << ReadFile(programDir + "/shellyard.ini");
+    {
+        ShellyardOptionDialog again(nullptr);
+        EXPECT_EQ(Inspect::ReopenChoice(&again)->GetSelection(), 2);
+    }
     EXPECT_EQ(notebook->GetPage(1), Inspect::PluginsPage(dialog));
 
     // The dialog is centred on the screen.
