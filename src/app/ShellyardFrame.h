@@ -132,6 +132,8 @@ private:
     // The site of a tab as stored now (with its login), for a new connection; false, after telling
     // the user, when the site has been deleted meanwhile.
     bool CurrentSiteOf(ShellyardConnPanel* page, SiteRecord& site);
+    // The stored row with this rowid; null when there is none (or no store).
+    std::unique_ptr<SiteRecord> StoredSite(long long rowid);
 
     // SIGTERM, SIGINT and SIGHUP end the program as quitting does, at once. The toolkit calls the
     // handler from its event loop (whichever runs, a modal one too), never inside the signal.

@@ -504,8 +504,8 @@ void ShellyardFrame::SendToAllSessions(wxString text)
     // to the frame after the terminal took it, and the first session's keys would go astray. So the
     // frame is made the active window first.
     BecomeActive();
-    // The user learns how many of the chosen terminals the command reached; the log names those it
-    // did not.
+    // The user learns how many terminals the command reached of those open (tabs not chosen are
+    // counted, not typed into); the log names the chosen ones it did not reach.
     int terminals = 0, reached = 0;
     std::vector<wxWeakRef<wxWindow>> pages;
     for (wxWindow* page : PagesInTabOrder())
@@ -513,9 +513,11 @@ void ShellyardFrame::SendToAllSessions(wxString text)
     for (const wxWeakRef<wxWindow>& tab : pages) {
         auto* page = dynamic_cast<ShellyardConnPanel*>(tab.get());
         const int i = page ? notebook->GetPageIndex(page) : wxNOT_FOUND;
-        if (i == wxNOT_FOUND || !page->ReceivesBroadcast())
+        if (i == wxNOT_FOUND)
             continue;
         ++terminals;
+        if (!page->ReceivesBroadcast())
+            continue;
         const wxString caption = page->Site().hostname;
         // A session whose PuTTY has gone has no window to take the keys; they would land in
         // whichever window held the focus before.
@@ -606,7 +608,7 @@ bool ShellyardFrame::CurrentSiteOf(ShellyardConnPanel* page, SiteRecord& site)
     site = page->Site();
     if (site.rowid <= 0)
         return true;  // Quick Login: the login is looked up by host and name as it was
-    std::unique_ptr<SiteRecord> stored = siteStore ? siteStore->FindSiteByRowid(site.rowid) : nullptr;
+    std::unique_ptr<SiteRecord> stored = StoredSite(site.rowid);
     if (!stored) {
         wxLogMessage("The site %s cannot be connected again: it has been deleted", site.hostname);
         wxMessageBox(wxString::Format(_("The site %s has been deleted meanwhile: it cannot be connected again."),
@@ -616,6 +618,15 @@ bool ShellyardFrame::CurrentSiteOf(ShellyardConnPanel* page, SiteRecord& site)
     }
     site = *stored;
     return true;
+}
+
+std::unique_ptr<SiteRecord> ShellyardFrame::StoredSite(long long rowid)
+{
+    // The store answers a row it does not have with an empty record.
+    std::unique_ptr<SiteRecord> stored = siteStore ? siteStore->FindSiteByRowid(rowid) : nullptr;
+    if (!stored || stored->rowid != rowid)
+        return nullptr;
+    return stored;
 }
 
 void ShellyardFrame::ReconnectTab(ShellyardConnPanel* page)
@@ -869,7 +880,7 @@ void ShellyardFrame::OfferToReopenSessions()
         QueuedSite queued;
         queued.receive = session.receive;
         if (session.rowid > 0) {
-            std::unique_ptr<SiteRecord> stored = siteStore ? siteStore->FindSiteByRowid(session.rowid) : nullptr;
+            std::unique_ptr<SiteRecord> stored = StoredSite(session.rowid);
             if (!stored) {
                 ++deleted;
                 continue;

@@ -30,6 +30,8 @@ struct FrameProbe {
     static ShellyardMCSPanel* MCSPanel(ShellyardFrame* f) { return f->mcsPanel; }
     static wxTextCtrl* MCSCommand(ShellyardFrame* f) { return f->mcsPanel->commandText; }
     static KeySender& Keys(ShellyardFrame* f) { return f->keySender; }
+    // A command of a tab's menu, as if chosen there.
+    static void TabCommand(ShellyardFrame* f, int id, wxWindow* page) { f->TabCommand(id, page); }
     static wxTreeItemId& MenuItem(ShellyardFrame* f) { return f->sitesPanel->menuItem; }
 
     struct Site {

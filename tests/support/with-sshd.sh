@@ -9,6 +9,7 @@
 #   SHELLYARD_TEST_SSH_USER, SHELLYARD_TEST_SSH_PASSWORD (holds a blank, shell characters and a
 #                                 letter outside ASCII),
 #   SHELLYARD_TEST_SSH_HOME       the account's home directory, where commands typed in tests leave files
+#   SHELLYARD_TEST_SSH_USER2, SHELLYARD_TEST_SSH_HOME2   a second account with the same password
 #   SHELLYARD_TEST_SSH_LOG        the server's log: one "Accepted password for <user>" line per login
 #   PUTTYDIR                      a PuTTY settings folder of its own whose host-key cache already
 #                                 holds the server's key for both ports
@@ -27,7 +28,8 @@ fi
 work=$(mktemp -d /tmp/shellyard-sshd.XXXXXX)
 chmod 755 "$work"
 user="sy$(date +%s%N | tail -c 7)$$"
-user=${user:0:31}
+user=${user:0:30}
+user2="${user}b"
 # Unique to this run, so that checks for the password in the machine's process table never meet
 # another run's.
 password='s3cret pä$s;w"ord|&'"'"'x'"$$-$RANDOM"
@@ -38,10 +40,12 @@ cleanup() {
         wait "$sshdpid" 2>/dev/null
     fi
     # Processes the test account still runs (shells of sessions a test left) end with it.
-    for pid in $(pgrep -u "$user" 2>/dev/null); do
-        kill -KILL "$pid" 2>/dev/null
+    for account in "$user" "$user2"; do
+        for pid in $(pgrep -u "$account" 2>/dev/null); do
+            kill -KILL "$pid" 2>/dev/null
+        done
+        userdel -r "$account" >/dev/null 2>&1 || userdel "$account" >/dev/null 2>&1
     done
-    userdel -r "$user" >/dev/null 2>&1 || userdel "$user" >/dev/null 2>&1
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -57,6 +61,12 @@ useradd -m -d "$work/home" -s /bin/bash "$user" || { echo "cannot create the tes
 # SHA-512 rather than the system's default yescrypt, which is made to be slow: checking it cost the
 # server about 90 ms of CPU per login, on the same two cores as the client side under test.
 printf '%s:%s\n' "$user" "$password" | chpasswd -c SHA512 || { echo "cannot set the test password" >&2; exit 1; }
+useradd -m -d "$work/home2" -s /bin/bash "$user2" || { echo "cannot create the second test account" >&2; exit 1; }
+printf '%s:%s\n' "$user2" "$password" | chpasswd -c SHA512 || { echo "cannot set the test password" >&2; exit 1; }
+# Shells in the POSIX locale take typed text outside ASCII only with these readline settings.
+for home in "$work/home" "$work/home2"; do
+    printf 'set input-meta on\nset output-meta on\nset convert-meta off\n' >"$home/.inputrc"
+done
 
 ssh-keygen -q -t ed25519 -N '' -f "$work/host_ed25519" || exit 1
 mkdir -p /run/sshd
@@ -71,7 +81,7 @@ mkdir -p /run/sshd
     echo "PubkeyAuthentication no"
     echo "UsePAM no"
     echo "PermitRootLogin no"
-    echo "AllowUsers $user"
+    echo "AllowUsers $user $user2"
     echo "StrictModes no"
     echo "PrintMotd no"
     echo "PrintLastLog no"
@@ -110,6 +120,8 @@ export SHELLYARD_TEST_SSH_PORT22="$port22"
 export SHELLYARD_TEST_SSH_USER="$user"
 export SHELLYARD_TEST_SSH_PASSWORD="$password"
 export SHELLYARD_TEST_SSH_HOME="$work/home"
+export SHELLYARD_TEST_SSH_USER2="$user2"
+export SHELLYARD_TEST_SSH_HOME2="$work/home2"
 export SHELLYARD_TEST_SSH_LOG="$work/sshd.log"
 "$@"
 status=$?
