@@ -49,6 +49,11 @@ GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title, const
     menuBar->Append(toolMenu, _("&Tool"));
 
     helpMenu = new wxMenu();
+    wxMenuItem* shortcuts = new wxMenuItem(helpMenu, wxID_ANY, _("Keyboard Shortcuts"),
+                                           _("The keys that switch tabs while a terminal has the keyboard"),
+                                           wxITEM_NORMAL);
+    helpMenu->Append(shortcuts);
+    keyboardShortcutsId = shortcuts->GetId();
     wxMenuItem* about = new wxMenuItem(helpMenu, ID_MENU_ABOUT, _("&About") + "\tF1",
                                        _("Show info about this application"), wxITEM_NORMAL);
     helpMenu->Append(about);
@@ -76,6 +81,7 @@ GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title, const
             wxCommandEventHandler(GUIFrame::OnPuttyConfiguration));
     Connect(optionsId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnOptions));
     Connect(ID_MENU_ABOUT, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnAbout));
+    Connect(keyboardShortcutsId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnKeyboardShortcuts));
 }
 
 GUIFrame::~GUIFrame()
@@ -93,4 +99,6 @@ GUIFrame::~GUIFrame()
                wxCommandEventHandler(GUIFrame::OnPuttyConfiguration));
     Disconnect(optionsId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnOptions));
     Disconnect(ID_MENU_ABOUT, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnAbout));
+    Disconnect(keyboardShortcutsId, wxEVT_COMMAND_MENU_SELECTED,
+               wxCommandEventHandler(GUIFrame::OnKeyboardShortcuts));
 }

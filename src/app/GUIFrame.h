@@ -32,6 +32,7 @@ protected:
     int puttyConfigurationId;
     int optionsId;
     int monitorOverviewId;
+    int keyboardShortcutsId;
 
     virtual void OnClose(wxCloseEvent& event) { event.Skip(); }
     virtual void OnSize(wxSizeEvent& event) { event.Skip(); }
@@ -44,4 +45,5 @@ protected:
     virtual void OnPuttyConfiguration(wxCommandEvent& event) { event.Skip(); }
     virtual void OnOptions(wxCommandEvent& event) { event.Skip(); }
     virtual void OnAbout(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnKeyboardShortcuts(wxCommandEvent& event) { event.Skip(); }
 };

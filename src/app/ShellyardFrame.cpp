@@ -1,6 +1,7 @@
 #include "app/ShellyardFrame.h"
 
 #include "app/AppConfig.h"
+#include "app/HotKeys.h"
 #include "app/LastSessions.h"
 #include "app/ProjectAddress.h"
 #include "app/SessionRecord.h"
@@ -18,7 +19,9 @@
 #include "storage/SiteStore.h"
 #include "storage/StoreMessageSink.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <wx/dialog.h>
 #include <wx/app.h>
 #include <wx/log.h>
 #include <wx/msgdlg.h>
@@ -82,6 +85,26 @@ ShellyardFrame::ShellyardFrame(wxFrame* frame)
     endedTimer.SetOwner(this, endedId);
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) { CheckEndedTerminals(); }, endedId);
     endedTimer.Start(300);
+    hotKeys = HotKeys::Create([this](int action) { SwitchTab(action); });
+    if (hotKeys) {
+        const int hotKeysId = wxWindow::NewControlId();
+        hotKeysTimer.SetOwner(this, hotKeysId);
+        Bind(
+            wxEVT_TIMER,
+            [this](wxTimerEvent&) {
+                // The grab is made once the window is on screen.
+                if (IsShownOnScreen())
+                    hotKeys->Attach(TerminalWindow::FromToolkitHandle(GetHandle()));
+                hotKeys->Poll();
+            },
+            hotKeysId);
+        hotKeysTimer.Start(20);
+        Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& event) {
+            if (hotKeys)
+                hotKeys->SetActive(event.GetActive());
+            event.Skip();
+        });
+    }
 
     OpenSiteStore();
     // What an earlier run left in the record stays there until OfferToTakeBackSessions.
@@ -336,6 +359,46 @@ void ShellyardFrame::OnAbout(wxCommandEvent& event)
 {
     ShellyardAboutDialog dialog(this);
     dialog.ShowModal();
+}
+
+void ShellyardFrame::OnKeyboardShortcuts(wxCommandEvent& event)
+{
+    wxMessageBox(_("These keys work everywhere in the window, also while a terminal has the keyboard:\n\n"
+                   "Ctrl+Tab\tthe next tab\n"
+                   "Ctrl+Shift+Tab\tthe previous tab\n"
+                   "Alt+1 ... Alt+9\tthe first ... ninth tab\n\n"
+                   "In a tab whose session has ended, Enter connects it again.\n"
+                   "Right-click a tab for its menu: Receive broadcast, Reconnect, Duplicate Session, Close, "
+                   "Close Other Tabs."),
+                 _("Keyboard Shortcuts"), wxOK | wxICON_INFORMATION, this);
+}
+
+void ShellyardFrame::SwitchTab(int action)
+{
+    if (!notebook)
+        return;
+    // Not while a dialog of ours is open.
+    for (wxWindow* window : wxTopLevelWindows) {
+        auto* dialog = dynamic_cast<wxDialog*>(window);
+        if (dialog && dialog->IsModal())
+            return;
+    }
+    const std::vector<wxWindow*> pages = PagesInTabOrder();
+    if (pages.empty())
+        return;
+    const auto current = std::find(pages.begin(), pages.end(), notebook->GetCurrentPage());
+    const int at = current == pages.end() ? 0 : static_cast<int>(current - pages.begin());
+    const int count = static_cast<int>(pages.size());
+    int target = action;
+    if (action == HotKeys::NextTab)
+        target = (at + 1) % count;
+    else if (action == HotKeys::PreviousTab)
+        target = (at + count - 1) % count;
+    if (target < 0 || target >= count)
+        return;
+    const int index = notebook->GetPageIndex(pages[static_cast<size_t>(target)]);
+    if (index != wxNOT_FOUND)
+        notebook->SetSelection(static_cast<size_t>(index));
 }
 
 void ShellyardFrame::OnToolbarCommand(wxCommandEvent& event)

@@ -18,6 +18,7 @@
 #include <wx/timer.h>
 #include <vector>
 
+class HotKeys;
 class KeyPlatform;
 class PostLoginCommands;
 class ShellyardSitesPanel;
@@ -117,6 +118,7 @@ private:
     void OnPuttyConfiguration(wxCommandEvent& event) override;
     void OnOptions(wxCommandEvent& event) override;
     void OnAbout(wxCommandEvent& event) override;
+    void OnKeyboardShortcuts(wxCommandEvent& event) override;
 
     void OnToolbarCommand(wxCommandEvent& event);
     void OnSiteMenu(wxCommandEvent& event);  // the sites pane's menu commands, handed on to it
@@ -247,6 +249,10 @@ private:
     wxString plinkPath;
     ShellyardSitesPanel* sitesPanel = nullptr;
     std::unique_ptr<KeyPlatform> keyPlatform;
+    // Tab switching from the keyboard (see HotKeys): the next, previous or n-th tab in tab order.
+    void SwitchTab(int action);
+    std::unique_ptr<HotKeys> hotKeys;
+    wxTimer hotKeysTimer;
     KeySender keySender;
 
     std::unique_ptr<StoreMessageSink> storeMessages;

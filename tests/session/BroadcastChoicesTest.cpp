@@ -10,6 +10,11 @@
 #include "session/TerminalProcess.h"
 #include "storage/SiteStore.h"
 
+#include "session/TerminalWindow.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <signal.h>
 #include <sqlite3.h>
 #include <wx/aui/auibook.h>
@@ -64,6 +69,19 @@ protected:
     {
         std::unique_ptr<SiteRecord> site = FrameProbe::Store(frame)->FindSite("127.0.0.1", name);
         return site ? *site : SiteRecord();
+    }
+
+    // Presses the keys (modifiers first) and lets them go again, as the user would.
+    void PressKeys(std::initializer_list<KeySym> keys)
+    {
+        Display* display = XOpenDisplay(nullptr);
+        ASSERT_NE(display, nullptr);
+        for (KeySym key : keys)
+            XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), True, 0);
+        for (auto key = std::rbegin(keys); key != std::rend(keys); ++key)
+            XTestFakeKeyEvent(display, XKeysymToKeycode(display, *key), False, 0);
+        XSync(display, False);
+        XCloseDisplay(display);
     }
 
     std::string port, user, user2, password, home, home2;
@@ -171,6 +189,20 @@ TEST_F(BroadcastChoicesTest, ChosenTabsGetTheirOwnFieldsAndTabsReconnectAndReope
     EXPECT_TRUE(Page(0)->ReceivesBroadcast());
     EXPECT_FALSE(Page(1)->ReceivesBroadcast());
     EXPECT_EQ(Count(Log(), "1 sessions of last time not reopened: their sites have been deleted"), 1u) << Log();
+
+    // While a terminal has the keyboard, Ctrl+Tab and Alt+n switch tabs (PuTTY never sees them).
+    Notebook()->SetSelection(0);
+    ASSERT_TRUE(WaitFor([&] {
+        Page(0)->FocusTerminal();
+        return TerminalWindow::HasKeyboardFocus(Page(0)->GetTerminalWindow());
+    }));
+    PressKeys({XK_Control_L, XK_Tab});
+    EXPECT_TRUE(WaitFor([&] { return Notebook()->GetSelection() == 1; }, 5s)) << "Ctrl+Tab";
+    ASSERT_TRUE(WaitFor([&] { return TerminalWindow::HasKeyboardFocus(Page(1)->GetTerminalWindow()); }));
+    PressKeys({XK_Alt_L, XK_1});
+    EXPECT_TRUE(WaitFor([&] { return Notebook()->GetSelection() == 0; }, 5s)) << "Alt+1";
+    PressKeys({XK_Control_L, XK_Shift_L, XK_Tab});
+    EXPECT_TRUE(WaitFor([&] { return Notebook()->GetSelection() == 1; }, 5s)) << "Ctrl+Shift+Tab";
 
     // The list is offered once; a damaged one reopens nothing, says so once, and loses nothing else.
     frame->OfferToReopenSessions();

@@ -1,0 +1,99 @@
+#include "app/HotKeys.h"
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+#include <vector>
+
+namespace {
+int IgnoreErrors(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+// A connection of our own, so that GDK never sees the grabbed key events (nor our X errors: a
+// grab another client holds already is refused with BadAccess, and GDK would end the program).
+class HotKeysX11 : public HotKeys {
+public:
+    HotKeysX11(Display* display, std::function<void(int)> onKey) : display(display), onKey(std::move(onKey)) {}
+    ~HotKeysX11() override { XCloseDisplay(display); }
+
+    bool Attach(NativeWindow topLevel) override
+    {
+        if (grabbed == topLevel)
+            return true;
+        if (!topLevel || !Viewable(topLevel))
+            return false;  // a grab on a window not yet mapped was seen to take no keys
+        grabbed = topLevel;
+        combinations.clear();
+        combinations.push_back({XKeysymToKeycode(display, XK_Tab), ControlMask, NextTab});
+        combinations.push_back({XKeysymToKeycode(display, XK_Tab), ControlMask | ShiftMask, PreviousTab});
+        // Shift+Tab is ISO_Left_Tab on many layouts: its key is Tab's, so the grab above covers it.
+        for (int n = 0; n < 9; ++n)
+            combinations.push_back({XKeysymToKeycode(display, XK_1 + n), Mod1Mask, n});
+        XErrorHandler previous = XSetErrorHandler(IgnoreErrors);
+        // Caps Lock and Num Lock change the state a key arrives with: each combination is grabbed
+        // with every mix of them.
+        const unsigned int locks[] = {0, LockMask, Mod2Mask, LockMask | Mod2Mask};
+        for (const Combination& c : combinations) {
+            if (!c.keycode)
+                continue;
+            for (unsigned int lock : locks)
+                XGrabKey(display, c.keycode, c.modifiers | lock, static_cast<Window>(topLevel), False, GrabModeAsync,
+                         GrabModeAsync);
+        }
+        XSync(display, False);
+        XSetErrorHandler(previous);
+        return true;
+    }
+
+    void SetActive(bool) override {}
+
+    void Poll() override
+    {
+        while (XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type != KeyPress)
+                continue;
+            const unsigned int state = event.xkey.state & (ControlMask | ShiftMask | Mod1Mask | Mod4Mask);
+            for (const Combination& c : combinations) {
+                if (c.keycode == event.xkey.keycode && c.modifiers == state) {
+                    onKey(c.action);
+                    break;
+                }
+            }
+        }
+    }
+
+private:
+    struct Combination {
+        KeyCode keycode;
+        unsigned int modifiers;
+        int action;
+    };
+
+    bool Viewable(NativeWindow window)
+    {
+        XErrorHandler previous = XSetErrorHandler(IgnoreErrors);
+        XWindowAttributes attributes;
+        const bool viewable = XGetWindowAttributes(display, static_cast<Window>(window), &attributes) &&
+                              attributes.map_state == IsViewable;
+        XSetErrorHandler(previous);
+        return viewable;
+    }
+
+    Display* display;
+    std::function<void(int)> onKey;
+    NativeWindow grabbed = 0;
+    std::vector<Combination> combinations;
+};
+}  // namespace
+
+std::unique_ptr<HotKeys> HotKeys::Create(std::function<void(int)> onKey)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return nullptr;
+    return std::make_unique<HotKeysX11>(display, std::move(onKey));
+}
