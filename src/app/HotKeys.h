@@ -3,7 +3,8 @@
 // own, gets every key pressed in its window, so the combinations are taken before it sees them
 // (X11: passive grabs on our top-level window, an ancestor of every embedded terminal; Win32: hot
 // keys registered only while our window is the active one). Ctrl+Tab and Ctrl+Shift+Tab go to the
-// next and previous tab, Alt+1 to Alt+9 to the n-th; PuTTY uses none of them by default.
+// next and previous tab, Alt+1 to Alt+9 to the n-th; PuTTY uses none of them by default. While
+// sites are being connected one after the other, Escape is taken too, to stop them.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,6 +15,7 @@ public:
     // What a combination asks for: the next or previous tab, or tab n (0 for the first).
     static constexpr int NextTab = -1;
     static constexpr int PreviousTab = -2;
+    static constexpr int Escape = -3;
 
     // Null when the system offers no way to take the keys.
     static std::unique_ptr<HotKeys> Create(std::function<void(int)> onKey);
@@ -24,6 +26,8 @@ public:
     virtual bool Attach(NativeWindow topLevel) = 0;
     // Our window became active or inactive (the Win32 hot keys are system-wide while registered).
     virtual void SetActive(bool active) = 0;
+    // Takes Escape (true) or gives it back.
+    virtual void TakeEscape(bool take) = 0;
     // Hands the combinations pressed since the last call to onKey; call often from the event loop.
     virtual void Poll() = 0;
 };

@@ -56,18 +56,32 @@ public:
         }
     }
 
+    void TakeEscape(bool take) override
+    {
+        if (!window || take == escapeTaken)
+            return;
+        escapeTaken = take;
+        if (take)
+            RegisterHotKey(window, kEscapeId, MOD_NOREPEAT, VK_ESCAPE);
+        else
+            UnregisterHotKey(window, kEscapeId);
+    }
+
     // WM_HOTKEY reaches the window through the toolkit's own message loop.
     void Poll() override {}
 
 private:
     static constexpr int kCount = 11;  // Ctrl+Tab, Ctrl+Shift+Tab, Alt+1..9
+    static constexpr int kEscapeId = 100;
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {
         if (message == WM_HOTKEY) {
             auto* self = reinterpret_cast<HotKeysWin32*>(GetWindowLongPtrW(window, GWLP_USERDATA));
             const int id = static_cast<int>(wParam) - 1;
-            if (self && id >= 0 && id < kCount)
+            if (self && static_cast<int>(wParam) == kEscapeId)
+                self->onKey(Escape);
+            else if (self && id >= 0 && id < kCount)
                 self->onKey(id == 0 ? NextTab : id == 1 ? PreviousTab : id - 2);
             return 0;
         }
@@ -77,6 +91,7 @@ private:
     std::function<void(int)> onKey;
     HWND window = nullptr;
     bool registered = false;
+    bool escapeTaken = false;
 };
 }  // namespace
 

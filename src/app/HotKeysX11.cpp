@@ -6,6 +6,8 @@
 #include <vector>
 
 namespace {
+const unsigned int kLocks[] = {0, LockMask, Mod2Mask, LockMask | Mod2Mask};
+
 int IgnoreErrors(Display*, XErrorEvent*)
 {
     return 0;
@@ -29,16 +31,15 @@ public:
         combinations.push_back({XKeysymToKeycode(display, XK_Tab), ControlMask, NextTab});
         combinations.push_back({XKeysymToKeycode(display, XK_Tab), ControlMask | ShiftMask, PreviousTab});
         // Shift+Tab is ISO_Left_Tab on many layouts: its key is Tab's, so the grab above covers it.
+        combinations.push_back({XKeysymToKeycode(display, XK_Escape), 0, Escape});
         for (int n = 0; n < 9; ++n)
             combinations.push_back({XKeysymToKeycode(display, XK_1 + n), Mod1Mask, n});
         XErrorHandler previous = XSetErrorHandler(IgnoreErrors);
-        // Caps Lock and Num Lock change the state a key arrives with: each combination is grabbed
-        // with every mix of them.
-        const unsigned int locks[] = {0, LockMask, Mod2Mask, LockMask | Mod2Mask};
+        // As for Escape (see TakeEscape), every mix of Caps Lock and Num Lock.
         for (const Combination& c : combinations) {
-            if (!c.keycode)
-                continue;
-            for (unsigned int lock : locks)
+            if (!c.keycode || c.action == Escape)
+                continue;  // Escape only while TakeEscape says so
+            for (unsigned int lock : kLocks)
                 XGrabKey(display, c.keycode, c.modifiers | lock, static_cast<Window>(topLevel), False, GrabModeAsync,
                          GrabModeAsync);
         }
@@ -48,6 +49,25 @@ public:
     }
 
     void SetActive(bool) override {}
+
+    void TakeEscape(bool take) override
+    {
+        if (!grabbed || take == escapeTaken)
+            return;
+        escapeTaken = take;
+        const KeyCode escape = XKeysymToKeycode(display, XK_Escape);
+        XErrorHandler previous = XSetErrorHandler(IgnoreErrors);
+        // Caps Lock and Num Lock change the state a key arrives with: each combination is grabbed
+        // with every mix of them.
+        for (unsigned int lock : kLocks) {
+            if (take)
+                XGrabKey(display, escape, lock, static_cast<Window>(grabbed), False, GrabModeAsync, GrabModeAsync);
+            else
+                XUngrabKey(display, escape, lock, static_cast<Window>(grabbed));
+        }
+        XSync(display, False);
+        XSetErrorHandler(previous);
+    }
 
     void Poll() override
     {
@@ -86,6 +106,7 @@ private:
     Display* display;
     std::function<void(int)> onKey;
     NativeWindow grabbed = 0;
+    bool escapeTaken = false;
     std::vector<Combination> combinations;
 };
 }  // namespace

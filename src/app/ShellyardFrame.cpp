@@ -377,6 +377,15 @@ void ShellyardFrame::SwitchTab(int action)
 {
     if (!notebook)
         return;
+    if (action == HotKeys::Escape) {
+        // The sites not started yet stay so; those started finish.
+        if (!sitesToConnect.empty()) {
+            wxLogMessage("Connecting stopped by the user: %d sites not started", int(sitesToConnect.size()));
+            sitesToConnect.clear();
+            AdvanceConnections();
+        }
+        return;
+    }
     // Not while a dialog of ours is open.
     for (wxWindow* window : wxTopLevelWindows) {
         auto* dialog = dynamic_cast<wxDialog*>(window);

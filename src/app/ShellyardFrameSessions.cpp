@@ -3,6 +3,7 @@
 #include "app/ShellyardFrame.h"
 
 #include "app/AppConfig.h"
+#include "app/HotKeys.h"
 #include "app/LastSessions.h"
 #include "app/SessionRecord.h"
 #include "monitor/ShellyardMonOverviewPanel.h"
@@ -358,6 +359,9 @@ void ShellyardFrame::AdvanceConnections(bool startNow)
     }
     if (!sitesToConnect.empty() && RunningConnections() < parallel)
         nextStartTimer.StartOnce(1);
+    // Escape stops the sites not started yet.
+    if (hotKeys)
+        hotKeys->TakeEscape(!sitesToConnect.empty());
     if (IsConnecting())
         return;
     if (connectingTotal > 0) {

@@ -228,4 +228,16 @@ TEST_F(BroadcastChoicesTest, ChosenTabsGetTheirOwnFieldsAndTabsReconnectAndReope
     ModalScript::Get().Verify();
     EXPECT_EQ(Captions(), (std::vector<std::string>{db}));
     EXPECT_TRUE(WaitFor([&] { return Shells(user) == 0 && Shells(user2) == 1; }, 15s));
+
+    // Escape while sites connect one after the other stops those not started; the started finish.
+    const int parallel = ShellyardFrame::parallelConnections;
+    ShellyardFrame::parallelConnections = 1;
+    frame->ConnectSites({Stored(wxString::FromUTF8(web)), Stored(wxString::FromUTF8(db))});
+    EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "Connecting 1 of 2...");
+    PressKeys({XK_Escape});
+    EXPECT_TRUE(ConnectionsDone(30s));
+    ShellyardFrame::parallelConnections = parallel;
+    EXPECT_EQ(Captions(), (std::vector<std::string>{db, web}));
+    EXPECT_EQ(Count(Log(), "Connecting stopped by the user: 1 sites not started"), 1u) << Log();
+    EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "Connected 1 of 2 sites: stopped");
 }
