@@ -95,6 +95,20 @@ std::optional<std::vector<LastSession>> LastSessions::Load()
     return sessions;
 }
 
+void LastSessions::ForgetQuickLogins()
+{
+    std::optional<std::vector<LastSession>> sessions = Load();
+    if (!sessions)
+        return Forget();
+    std::vector<LastSession> stored;
+    for (const LastSession& session : *sessions) {
+        if (session.rowid > 0)
+            stored.push_back(session);
+    }
+    if (stored.size() != sessions->size())
+        Save(stored);
+}
+
 void LastSessions::Forget()
 {
     AppConfig::Instance().WriteTextList(kGroup, {});

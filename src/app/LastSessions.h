@@ -27,6 +27,9 @@ public:
     static std::optional<std::vector<LastSession>> Load();
     // Forgets the list, leaving every other setting as it is.
     static void Forget();
+    // Forgets the hosts typed into Quick Login (the user cleared the recent hosts); the stored
+    // sites stay.
+    static void ForgetQuickLogins();
 
     // One session as its settings value ("rowid|receive|protocol|host"), and back.
     static wxString Format(const LastSession& session);

@@ -1,5 +1,7 @@
 #include "app/RecentHosts.h"
 
+#include "app/LastSessions.h"
+
 #include "app/AppConfig.h"
 
 #include <algorithm>
@@ -57,6 +59,7 @@ void RecentHosts::Clear()
         hosts[protocol].clear();
         Save(protocol);
     }
+    LastSessions::ForgetQuickLogins();
 }
 
 void RecentHosts::Save(const wxString& protocol)

@@ -19,7 +19,7 @@ public:
     // any case of letters) moves up, and the oldest falls off beyond 20. Blank hosts and hosts with
     // control characters are not kept.
     void Add(const wxString& protocol, const wxString& host);
-    // Empties both lists.
+    // Empties both lists; the Quick Login tabs remembered for the next start go too.
     void Clear();
 
 private:
