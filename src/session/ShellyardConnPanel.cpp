@@ -28,6 +28,12 @@ ShellyardConnPanel::ShellyardConnPanel(wxWindow* parent)
     Bind(wxEVT_PAINT, &ShellyardConnPanel::OnPaint, this);
     Bind(wxEVT_KEY_DOWN, &ShellyardConnPanel::OnKeyDown, this);
     if (frame) {
+        // GTK may leave its own focus on the frame (not on this page) once the terminal has gone:
+        // Enter is heard at the frame too, as long as this ended page is shown and none of our
+        // fields has the keys.
+        frame->Bind(wxEVT_CHAR_HOOK, &ShellyardConnPanel::OnFrameKey, this);
+    }
+    if (frame) {
         frame->Bind(wxEVT_ACTIVATE, &ShellyardConnPanel::OnFrameActivate, this);
         frame->Bind(wxEVT_CHILD_FOCUS, &ShellyardConnPanel::OnFrameChildFocus, this);
     }
@@ -40,6 +46,7 @@ ShellyardConnPanel::~ShellyardConnPanel()
     if (frame) {
         frame->Unbind(wxEVT_ACTIVATE, &ShellyardConnPanel::OnFrameActivate, this);
         frame->Unbind(wxEVT_CHILD_FOCUS, &ShellyardConnPanel::OnFrameChildFocus, this);
+        frame->Unbind(wxEVT_CHAR_HOOK, &ShellyardConnPanel::OnFrameKey, this);
     }
     ReleaseTerminal(frame && frame->IsBeingDeleted());
 }
@@ -93,6 +100,17 @@ void ShellyardConnPanel::OnPaint(wxPaintEvent&)
     const wxSize area = GetClientSize();
     dc.DrawLabel(text, wxRect((area.x - extent.x) / 2, (area.y - extent.y) / 2, extent.x, extent.y),
                  wxALIGN_CENTER);
+}
+
+void ShellyardConnPanel::OnFrameKey(wxKeyEvent& event)
+{
+    wxWindow* focused = FindFocus();
+    const bool fieldHasKeys = focused && focused != this && focused != frame && !IsDescendant(focused) &&
+                              focused != GetParent();
+    if (ended && IsShownOnScreen() && !fieldHasKeys)
+        OnKeyDown(event);
+    else
+        event.Skip();
 }
 
 void ShellyardConnPanel::OnKeyDown(wxKeyEvent& event)
@@ -158,8 +176,11 @@ TerminalWindow::EmbedResult ShellyardConnPanel::AdoptTerminal(NativeWindow windo
 void ShellyardConnPanel::FocusTerminal()
 {
     if (ended && IsShownOnScreen()) {
-        // Enter reconnects: the keys come to the tab itself.
+        // Enter reconnects: the keys come to the tab itself (the X focus, which was the terminal's,
+        // goes back to our window).
         SetFocus();
+        if (frame)
+            TerminalWindow::Focus(TerminalWindow::FromToolkitHandle(frame->GetHandle()));
         return;
     }
     if (!terminalWindow || !IsShownOnScreen())

@@ -83,6 +83,7 @@ private:
     // Hands back the terminal's window and ends its PuTTY (at once, or given time to end by itself).
     void ReleaseTerminal(bool atOnce);
     void OnKeyDown(wxKeyEvent& event);
+    void OnFrameKey(wxKeyEvent& event);
 
     NativeWindow terminalWindow = 0;
     SiteRecord site;

@@ -144,10 +144,12 @@ TEST_F(BroadcastChoicesTest, ChosenTabsGetTheirOwnFieldsAndTabsReconnectAndReope
     EXPECT_TRUE(first->IsEnded());
     EXPECT_TRUE(WaitFor([&] { return Shells(user) == 1; }, 10s));
     Notebook()->SetSelection(0);
-    wxKeyEvent enter(wxEVT_KEY_DOWN);
-    enter.m_keyCode = WXK_RETURN;
-    first->GetEventHandler()->ProcessEvent(enter);
-    ASSERT_TRUE(WaitFor([&] { return frame->IsConnecting(); }, 5s));
+    ASSERT_TRUE(WaitFor([&] {
+        return frame->FindFocus() == first &&
+               TerminalWindow::HasKeyboardFocus(TerminalWindow::FromToolkitHandle(frame->GetHandle()));
+    }, 5s));
+    PressKeys({XK_Return});
+    ASSERT_TRUE(WaitFor([&] { return frame->IsConnecting(); }, 5s)) << "Enter in the ended tab";
     ASSERT_TRUE(ConnectionsDone(30s));
     EXPECT_EQ(Page(0), first);
     EXPECT_EQ(Captions(), (std::vector<std::string>{web, db, third}));
