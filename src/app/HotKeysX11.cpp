@@ -1,5 +1,7 @@
 #include "app/HotKeys.h"
 
+#include "session/X11ErrorTrap.h"
+
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
@@ -7,11 +9,6 @@
 
 namespace {
 const unsigned int kLocks[] = {0, LockMask, Mod2Mask, LockMask | Mod2Mask};
-
-int IgnoreErrors(Display*, XErrorEvent*)
-{
-    return 0;
-}
 
 // A connection of our own, so that GDK never sees the grabbed key events (nor our X errors: a
 // grab another client holds already is refused with BadAccess, and GDK would end the program).
@@ -34,7 +31,7 @@ public:
         combinations.push_back({XKeysymToKeycode(display, XK_Escape), 0, Escape});
         for (int n = 0; n < 9; ++n)
             combinations.push_back({XKeysymToKeycode(display, XK_1 + n), Mod1Mask, n});
-        XErrorHandler previous = XSetErrorHandler(IgnoreErrors);
+        X11ErrorTrap trap(display);
         // As for Escape (see TakeEscape), every mix of Caps Lock and Num Lock.
         for (const Combination& c : combinations) {
             if (!c.keycode || c.action == Escape)
@@ -43,8 +40,6 @@ public:
                 XGrabKey(display, c.keycode, c.modifiers | lock, static_cast<Window>(topLevel), False, GrabModeAsync,
                          GrabModeAsync);
         }
-        XSync(display, False);
-        XSetErrorHandler(previous);
         return true;
     }
 
@@ -56,7 +51,7 @@ public:
             return;
         escapeTaken = take;
         const KeyCode escape = XKeysymToKeycode(display, XK_Escape);
-        XErrorHandler previous = XSetErrorHandler(IgnoreErrors);
+        X11ErrorTrap trap(display);
         // Caps Lock and Num Lock change the state a key arrives with: each combination is grabbed
         // with every mix of them.
         for (unsigned int lock : kLocks) {
@@ -65,8 +60,6 @@ public:
             else
                 XUngrabKey(display, escape, lock, static_cast<Window>(grabbed));
         }
-        XSync(display, False);
-        XSetErrorHandler(previous);
     }
 
     void Poll() override
@@ -95,12 +88,10 @@ private:
 
     bool Viewable(NativeWindow window)
     {
-        XErrorHandler previous = XSetErrorHandler(IgnoreErrors);
+        X11ErrorTrap trap(display);
         XWindowAttributes attributes;
-        const bool viewable = XGetWindowAttributes(display, static_cast<Window>(window), &attributes) &&
-                              attributes.map_state == IsViewable;
-        XSetErrorHandler(previous);
-        return viewable;
+        return XGetWindowAttributes(display, static_cast<Window>(window), &attributes) &&
+               attributes.map_state == IsViewable;
     }
 
     Display* display;
