@@ -234,7 +234,12 @@ private:
     // The message for the user (after a line in the log) when a value of the site would reach PuTTY
     // or PLink as something else than what it is: an option, a line end. Empty when all is well.
     wxString UnsafeSiteValues(const wxString& name, const wxString& protocol, const wxString& host,
-                              const wxString& port, const wxString& user, const wxString& password);
+                              const wxString& port, const wxString& user, const wxString& password,
+                              const wxString& keyFile = wxString(), const wxString& session = wxString());
+    // The site's key file made ready for PuTTY and PLink: a PuTTY key as it is; an OpenSSH key
+    // converted by puttygen into our private folder, after asking (the site keeps the copy). The
+    // message for the user when it cannot be used; empty when all is well.
+    wxString PrepareKeyFile(SiteRecord& site);
 
     // The window's size before full screen. Without a window manager GTK sometimes drops the
     // resize back, and the frame would stay screen-sized; a moment later it is checked again.

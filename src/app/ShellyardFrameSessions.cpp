@@ -106,13 +106,16 @@ void ShellyardFrame::StartConnection(SiteRecord site, ShellyardConnPanel* into, 
     started.site = site;
     started.site.hostpasswd.clear();
     started.refusal = UnsafeSiteValues(site.hostname, site.hosttype, site.hostip, site.hostport, site.hostuser,
-                                       site.hostpasswd);
+                                       site.hostpasswd, site.keyfile, site.puttysession);
+    if (started.refusal.empty())
+        started.refusal = PrepareKeyFile(site);
     if (started.refusal.empty()) {
         LocateTerminalPrograms();
         std::unique_ptr<PostLoginCommands> commands = PostLoginCommandsFor(site, started.id);
         TerminalArguments arguments = TerminalArguments::ForPutty(
             Utf8(puttyPath), Utf8(site.hosttype), Utf8(site.hostip), Utf8(site.hostport), Utf8(site.hostuser),
-            Utf8(site.hostpasswd), commands ? commands->LogPath() : std::string());
+            Utf8(site.hostpasswd), commands ? commands->LogPath() : std::string(),
+            TerminalArguments::Login{Utf8(site.keyfile), Utf8(site.puttysession)});
         wxLogMessage("Connecting %s: %s", site.hostname, wxString::FromUTF8(arguments.ForLog().c_str()));
         std::unique_ptr<TerminalProcess> process = TerminalProcess::Start(arguments);
         if (process) {
@@ -437,10 +440,11 @@ void ShellyardFrame::TellOutcome(const StartedConnection& connection)
 }
 
 wxString ShellyardFrame::UnsafeSiteValues(const wxString& name, const wxString& protocol, const wxString& host,
-                                          const wxString& port, const wxString& user, const wxString& password)
+                                          const wxString& port, const wxString& user, const wxString& password,
+                                          const wxString& keyFile, const wxString& session)
 {
-    SiteValueCheck check =
-        SiteValueCheck::Of(Utf8(protocol), Utf8(host), Utf8(port), Utf8(user), Utf8(password));
+    SiteValueCheck check = SiteValueCheck::Of(Utf8(protocol), Utf8(host), Utf8(port), Utf8(user), Utf8(password),
+                                              Utf8(keyFile), Utf8(session));
     if (!check)
         return wxString();
     wxString reason;
@@ -459,6 +463,10 @@ wxString ShellyardFrame::UnsafeSiteValues(const wxString& name, const wxString& 
         break;
     case SiteValueCheck::Problem::Port:
         reason = wxString::Format(_("its port \"%s\" is not a number from 1 to 65535"), port);
+        break;
+    case SiteValueCheck::Problem::LikeAnOption:
+        reason = wxString::Format(_("its %s begins with \"-\" and would be taken for an option"),
+                                  wxGetTranslation(check.field));
         break;
     case SiteValueCheck::Problem::None:
         break;

@@ -7,7 +7,15 @@
 #include "resources/Pictures.h"
 #include "storage/SiteStore.h"
 
+#include "app/AppConfig.h"
+#include "app/PrivateFile.h"
+#include "session/KeyFile.h"
+
+#include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/msgdlg.h>
+#include <wx/textdlg.h>
+#include <wx/utils.h>
 #include <wx/weakref.h>
 
 void ShellyardFrame::BuildSitesPane()
@@ -32,14 +40,19 @@ void ShellyardFrame::TakeStoredLogin(SiteRecord& site)
     site.hostuser = stored ? stored->hostuser : wxString();
     site.hostpasswd = stored ? stored->hostpasswd : wxString();
     site.hostpostcommand = stored ? stored->hostpostcommand : wxString();
+    site.keyfile = stored ? stored->keyfile : wxString();
+    site.puttysession = stored ? stored->puttysession : wxString();
 }
 
 void ShellyardFrame::StartMonitor(SiteRecord site)
 {
     TakeStoredLogin(site);
-    if (site.hosttype == "ssh" && !site.hostuser.empty() && !site.hostpasswd.empty()) {
+    // PLink logs in with the password, the key file or the agent; without a user it cannot.
+    if (site.hosttype == "ssh" && !site.hostuser.empty()) {
         wxString problem = UnsafeSiteValues(site.hostname, site.hosttype, site.hostip, site.hostport, site.hostuser,
-                                            site.hostpasswd);
+                                            site.hostpasswd, site.keyfile, site.puttysession);
+        if (problem.empty())
+            problem = PrepareKeyFile(site);
         if (problem.empty())
             OpenMonitorPage(site);
         else
@@ -56,7 +69,8 @@ void ShellyardFrame::OpenMonitorPage(const SiteRecord& site)
 {
     ShellyardMonPanel* page = new ShellyardMonPanel(notebook);
     LocateTerminalPrograms();
-    page->SetMonitorTarget(plinkPath, site.hostip, site.hostuser, site.hostpasswd, "vmstat 5", site.hostport);
+    page->SetMonitorTarget(plinkPath, site.hostip, site.hostuser, site.hostpasswd, "vmstat 5", site.hostport,
+                           site.keyfile);
     notebook->AddPage(page, site.hostname, true, PictureBitmap("montab"));
     page->StartMonitoring();
     auiManager.Update();
@@ -85,4 +99,100 @@ void ShellyardFrame::OnNewConnection(wxCommandEvent& event)
     std::optional<SiteRecord> site = sitesPanel ? sitesPanel->AddNewSite() : std::nullopt;
     if (site)
         ConnectSite(*site);
+}
+
+namespace {
+std::string Utf8Text(const wxString& text)
+{
+    return std::string(text.utf8_str());
+}
+
+// puttygen comes with PLink: beside it, else on PATH.
+wxString PuttygenBeside(const wxString& plink)
+{
+    wxFileName beside(plink);
+    beside.SetName("puttygen");
+    if (beside.FileExists())
+        return beside.GetFullPath();
+    wxPathList path;
+    path.AddEnvList("PATH");
+    const wxString found = path.FindAbsoluteValidPath("puttygen");
+    return found.empty() ? wxString("puttygen") : found;
+}
+}  // namespace
+
+wxString ShellyardFrame::PrepareKeyFile(SiteRecord& site)
+{
+    if (site.keyfile.empty() || site.hosttype != "ssh")
+        return wxString();
+    const KeyFile key = KeyFile::Of(Utf8Text(site.keyfile));
+    wxString reason;
+    switch (key.kind) {
+    case KeyFile::Kind::Putty:
+        return wxString();
+    case KeyFile::Kind::Missing:
+        reason = wxString::Format(_("its key file %s is not there"), site.keyfile);
+        break;
+    case KeyFile::Kind::Unreadable:
+        reason = wxString::Format(_("its key file %s cannot be read"), site.keyfile);
+        break;
+    case KeyFile::Kind::Unknown:
+        reason = wxString::Format(_("its key file %s is neither a PuTTY nor an OpenSSH private key"), site.keyfile);
+        break;
+    case KeyFile::Kind::OpenSsh:
+        break;
+    }
+    if (!reason.empty()) {
+        wxLogMessage("Site %s not started: its key file %s is not usable", site.hostname, site.keyfile);
+        return wxString::Format(_("The site %s cannot be started: %s."), site.hostname, reason);
+    }
+
+    // PuTTY reads only its own key format: a converted copy is made once, in our private folder,
+    // and the site uses it from then on.
+    const wxString folder = AppConfig::ProgramFile("keys");
+    wxFileName target(folder, wxFileName(site.keyfile).GetName() + wxString::Format("-%lld", site.rowid), "ppk");
+    const wxString question = wxString::Format(
+        _("The key file %s of %s is an OpenSSH key, which PuTTY cannot read. Convert it into a PuTTY key, kept as %s?"),
+        site.keyfile, site.hostname, target.GetFullPath());
+    if (wxMessageBox(question, "Shellyard", wxYES_NO, this) != wxYES)
+        return wxString::Format(_("The site %s cannot be started: %s."), site.hostname,
+                                _("its OpenSSH key was not converted"));
+    wxString passphrase;
+    if (key.passphrase) {
+        wxPasswordEntryDialog ask(this, wxString::Format(_("The passphrase of %s:"), site.keyfile), "Shellyard");
+        if (ask.ShowModal() != wxID_OK)
+            return wxString::Format(_("The site %s cannot be started: %s."), site.hostname,
+                                    _("its OpenSSH key was not converted"));
+        passphrase = ask.GetValue();
+    }
+    if (!wxFileName::DirExists(folder))
+        wxFileName::Mkdir(folder, 0700, wxPATH_MKDIR_FULL);
+    PrivateFile::Tighten(folder);
+    // The passphrase reaches puttygen through a file only we can read, and stays on the new key,
+    // which PuTTY then asks for.
+    const wxString phraseFile = target.GetFullPath() + ".phrase";
+    std::vector<std::string> items = {Utf8Text(PuttygenBeside(plinkPath)), Utf8Text(site.keyfile), "-O", "private",
+                                      "-o", Utf8Text(target.GetFullPath())};
+    if (key.passphrase) {
+        PrivateFile::WriteAtomically(phraseFile, Utf8Text(passphrase) + "\n");
+        items.insert(items.end(), {"--old-passphrase", Utf8Text(phraseFile), "--new-passphrase", Utf8Text(phraseFile)});
+    }
+    std::vector<const char*> argv;
+    for (const std::string& item : items)
+        argv.push_back(item.c_str());
+    argv.push_back(nullptr);
+    const long status = wxExecute(const_cast<char**>(argv.data()), wxEXEC_SYNC | wxEXEC_NODISABLE, nullptr);
+    if (key.passphrase)
+        wxRemoveFile(phraseFile);
+    if (status != 0 || KeyFile::Of(Utf8Text(target.GetFullPath())).kind != KeyFile::Kind::Putty) {
+        wxLogMessage("puttygen could not convert %s (exit status %ld)", site.keyfile, status);
+        return wxString::Format(_("The site %s cannot be started: %s."), site.hostname,
+                                wxString::Format(_("puttygen could not convert its key file %s"), site.keyfile));
+    }
+    PrivateFile::Tighten(target.GetFullPath());
+    wxLogMessage("The OpenSSH key %s of %s converted into %s", site.keyfile, site.hostname, target.GetFullPath());
+    site.keyfile = target.GetFullPath();
+    if (site.rowid > 0 && siteStore && siteStore->UpdateSite(site) <= 0)
+        wxLogMessage("The converted key of %s could not be stored; it is used this time", site.hostname);
+    return wxString();
 }

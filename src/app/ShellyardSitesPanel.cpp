@@ -114,7 +114,7 @@ void ShellyardSitesPanel::AddDetailLines(wxTreeCtrl* tree, const wxTreeItemId& n
     if (!site)
         return;
     const wxString lines[] = {"Host:" + site->host, "Type:" + site->protocol, "Port:" + site->port,
-                              site->hasUser ? "Auto:Yes" : "Auto:No"};
+                              site->keyLogin ? "Auto:Yes (key)" : site->hasUser ? "Auto:Yes" : "Auto:No"};
     if (tree->GetChildrenCount(node, false) == 4) {
         wxTreeItemIdValue cookie;
         wxTreeItemId line = tree->GetFirstChild(node, cookie);
@@ -442,7 +442,9 @@ std::optional<SiteRecord> ShellyardSitesPanel::ReadSite(long long rowid)
     if (known && (known->name != stored->hostname || known->host != stored->hostip ||
                   known->folder != stored->folder || known->note != stored->hostcomments ||
                   known->port != stored->hostport || known->protocol != stored->hosttype ||
-                  known->hasUser != !stored->hostuser.empty())) {
+                  known->hasUser != !stored->hostuser.empty() ||
+                  known->keyLogin != (!stored->hostuser.empty() && stored->hostpasswd.empty() &&
+                                       stored->hosttype == "ssh"))) {
         const bool moved = known->folder != stored->folder;
         catalog.PutSite(*stored);
         CallAfter([this, rowid, moved] {

@@ -14,6 +14,7 @@ SiteCatalog::Site EntryOf(const SiteRecord& record)
     site.port = record.hostport;
     site.note = record.hostcomments;
     site.hasUser = !record.hostuser.empty();
+    site.keyLogin = site.hasUser && record.hostpasswd.empty() && record.hosttype == "ssh";
     // A line end between the fields, so that a match never spans two of them.
     site.haystack = (record.hostname + "\n" + record.hostip + "\n" + record.hostcomments).Lower();
     return site;

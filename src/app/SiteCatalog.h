@@ -19,6 +19,7 @@ public:
         long long folder = 0;  // 0: the top level
         wxString name, host, protocol, port, note;
         bool hasUser = false;
+        bool keyLogin = false;  // SSH with a user and no password: the agent or a key logs in
         wxString haystack;  // name, host and note in lower case, for Find
     };
 

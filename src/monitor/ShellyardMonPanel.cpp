@@ -1,5 +1,7 @@
 #include "monitor/ShellyardMonPanel.h"
 
+#include "session/KeyFile.h"
+
 #include "monitor/DisplayProcess.h"
 #include "monitor/MonitorCommands.h"
 #include "monitor/NumberText.h"
@@ -127,8 +129,10 @@ ShellyardMonPanel::~ShellyardMonPanel()
 
 void ShellyardMonPanel::SetMonitorTarget(const wxString& plinkPathValue, const wxString& hostValue,
                                          const wxString& userValue, const wxString& passwordValue,
-                                         const wxString& loopCommandValue, const wxString& portValue)
+                                         const wxString& loopCommandValue, const wxString& portValue,
+                                         const wxString& keyFileValue)
 {
+    keyFile = keyFileValue;
     plinkPath = plinkPathValue;
     host = hostValue;
     user = userValue;
@@ -160,7 +164,7 @@ void ShellyardMonPanel::Changed()
 TerminalArguments ShellyardMonPanel::PlinkArguments(const wxString& remoteCommand) const
 {
     return TerminalArguments::ForPlink(Utf8(plinkPath), Utf8(host), Utf8(port), Utf8(user), Utf8(password),
-                                       Utf8(remoteCommand), sharing == Sharing::Shared);
+                                       Utf8(remoteCommand), sharing == Sharing::Shared, Utf8(keyFile));
 }
 
 void ShellyardMonPanel::StartMonitoring()
@@ -183,6 +187,19 @@ void ShellyardMonPanel::StartMonitoring()
     if (!canShare)
         wxLogMessage("Monitoring of %s: %s cannot share its connection; every run logs in on its own", host,
                      plinkPath);
+    // PLink in the background has nobody to ask for a passphrase: say so rather than fail later.
+    if (!keyFile.empty() && KeyFile::Of(Utf8(keyFile)).passphrase) {
+        wxLogMessage("Monitoring of %s: the key %s needs its passphrase", host, keyFile);
+        reason = wxString::Format(_("the key %s needs its passphrase, which PLink cannot ask for in the background. "
+                                    "Use a key without passphrase or the agent for monitoring."),
+                                  keyFile);
+        refused = true;
+        monitoring = false;
+        ShowRunning(false);
+        ShowInfo();
+        Changed();
+        return;
+    }
     ShowRunning(true);
     pollTimer.Start(500);
     StartLoopCommand();
@@ -219,7 +236,7 @@ void ShellyardMonPanel::StartLoopCommand()
     auto process = std::make_unique<DisplayProcess>(this);
     wxString error;
     TerminalArguments arguments = TerminalArguments::ForPlink(Utf8(plinkPath), Utf8(host), Utf8(port), Utf8(user),
-                                                              Utf8(password), Utf8(loopCommand), canShare);
+                                                              Utf8(password), Utf8(loopCommand), canShare, Utf8(keyFile));
     if (!process->Start(arguments, error)) {
         wxLogError("Execution of Loop Command failed.");
         OnLoopEnded(-1, wxString::Format("Cannot start PLink (%s): %s", plinkPath, error));

@@ -35,10 +35,11 @@ public:
     explicit ShellyardMonPanel(wxWindow* parent);
     ~ShellyardMonPanel() override;
 
-    // Where and how to log in; port may be empty (PLink's default).
+    // Where and how to log in; port may be empty (PLink's default). Without a password PLink logs
+    // in with the PuTTY key file (when one is given) or through the agent.
     void SetMonitorTarget(const wxString& plinkPath, const wxString& host, const wxString& user,
                           const wxString& password, const wxString& loopCommand,
-                          const wxString& port = wxString());
+                          const wxString& port = wxString(), const wxString& keyFile = wxString());
     // Starts the loop command and, over its connection, the system information and the first
     // process list; returns at once, the answers fill the page as they come.
     void StartMonitoring();
@@ -116,6 +117,7 @@ private:
     wxString password;
     wxString loopCommand;
     wxString port;
+    wxString keyFile;
     wxString systemType;
     unsigned short tickCount = 0;
 

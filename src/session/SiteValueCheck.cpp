@@ -35,11 +35,14 @@ std::string Lower(std::string text)
 }  // namespace
 
 SiteValueCheck SiteValueCheck::Of(const std::string& protocol, const std::string& host, const std::string& port,
-                                  const std::string& user, const std::string& password)
+                                  const std::string& user, const std::string& password, const std::string& keyFile,
+                                  const std::string& session)
 {
     SiteValueCheck check;
     const std::pair<const char*, const std::string*> fields[] = {
-        {"protocol", &protocol}, {"host", &host}, {"port", &port}, {"user", &user}, {"password", &password}};
+        {"protocol", &protocol}, {"host", &host},         {"port", &port},
+        {"user", &user},         {"password", &password}, {"key file", &keyFile},
+        {"PuTTY settings", &session}};
     for (const auto& field : fields) {
         if (HasControlCharacter(*field.second)) {
             check.problem = Problem::ControlCharacter;
@@ -56,5 +59,9 @@ SiteValueCheck SiteValueCheck::Of(const std::string& protocol, const std::string
         check = {Problem::HostLikeAnOption, "host"};
     else if (!port.empty() && !IsPort(port))
         check = {Problem::Port, "port"};
+    else if (!keyFile.empty() && keyFile[0] == '-')
+        check = {Problem::LikeAnOption, "key file"};
+    else if (!session.empty() && session[0] == '-')
+        check = {Problem::LikeAnOption, "PuTTY settings"};
     return check;
 }

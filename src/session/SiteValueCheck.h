@@ -13,11 +13,14 @@ struct SiteValueCheck {
         HostLikeAnOption,  // host beginning with "-"
         ControlCharacter,  // in the field named
         Port,              // not empty and not a number from 1 to 65535
+        LikeAnOption,      // key file or PuTTY session beginning with "-"
     };
     Problem problem = Problem::None;
-    const char* field = "";  // "protocol", "host", "port", "user" or "password"
+    // "protocol", "host", "port", "user", "password", "key file" or "PuTTY settings"
+    const char* field = "";
 
     static SiteValueCheck Of(const std::string& protocol, const std::string& host, const std::string& port,
-                             const std::string& user, const std::string& password);
+                             const std::string& user, const std::string& password,
+                             const std::string& keyFile = std::string(), const std::string& session = std::string());
     explicit operator bool() const { return problem != Problem::None; }
 };

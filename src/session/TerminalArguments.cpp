@@ -3,32 +3,46 @@
 TerminalArguments TerminalArguments::ForPutty(const std::string& location, const std::string& protocol,
                                               const std::string& host, const std::string& port,
                                               const std::string& user, const std::string& password,
-                                              const std::string& sessionLog)
+                                              const std::string& sessionLog, const Login& login)
 {
     TerminalArguments arguments;
-    // The saved session "Default Settings" comes first, so that everything after it overrides it.
-    arguments.items = {location, "-load", "Default Settings", "-" + protocol, host, "-P", port};
+    // The saved session comes first, so that everything after it overrides it: host, port,
+    // protocol and login are always the site's own.
+    const std::string session = login.session.empty() ? std::string("Default Settings") : login.session;
+    arguments.items = {location, "-load", session, "-" + protocol, host, "-P", port};
     // A log of the user's "Default Settings" is replaced by ours, without PuTTY asking about it.
     if (!sessionLog.empty())
         arguments.items.insert(arguments.items.end(), {"-sessionlog", sessionLog, "-logoverwrite"});
-    if (protocol == "ssh" && !user.empty() && !password.empty()) {
-        arguments.items.insert(arguments.items.end(), {"-l", user, "-pw", password});
-        arguments.secret = arguments.items.size() - 1;
+    if (protocol == "ssh" && !user.empty()) {
+        arguments.items.insert(arguments.items.end(), {"-l", user});
+        if (!password.empty()) {
+            arguments.items.insert(arguments.items.end(), {"-pw", password});
+            arguments.secret = arguments.items.size() - 1;
+        }
     }
+    if (protocol == "ssh" && !login.keyFile.empty())
+        arguments.items.insert(arguments.items.end(), {"-i", login.keyFile});
     return arguments;
 }
 
 TerminalArguments TerminalArguments::ForPlink(const std::string& location, const std::string& host,
                                               const std::string& port, const std::string& user,
                                               const std::string& password, const std::string& remoteCommand,
-                                              bool share)
+                                              bool share, const std::string& keyFile)
 {
     TerminalArguments arguments;
     arguments.items = {location, "-ssh", host};
     if (!port.empty())
         arguments.items.insert(arguments.items.end(), {"-P", port});
-    arguments.items.insert(arguments.items.end(), {"-l", user, "-pw", password});
-    arguments.secret = arguments.items.size() - 1;
+    arguments.items.insert(arguments.items.end(), {"-l", user});
+    // Without a password PLink logs in with the key or through the agent; -batch makes a key that
+    // wants its passphrase a failure instead of a question nobody sees.
+    if (!password.empty()) {
+        arguments.items.insert(arguments.items.end(), {"-pw", password});
+        arguments.secret = arguments.items.size() - 1;
+    }
+    if (!keyFile.empty())
+        arguments.items.insert(arguments.items.end(), {"-i", keyFile});
     arguments.items.push_back("-batch");
     if (share)
         arguments.items.push_back("-share");

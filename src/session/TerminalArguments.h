@@ -7,20 +7,31 @@
 
 class TerminalArguments {
 public:
-    // PuTTY for one site: location, -load "Default Settings", -<protocol>, host, -P port, with a
-    // session log -sessionlog sessionLog -logoverwrite (only when one is given), and for SSH
-    // auto-login (protocol exactly "ssh", user and password both non-empty) -l user -pw password.
+    // How an SSH site logs in besides user and password: a PuTTY key file (.ppk) passed as -i, and
+    // the PuTTY saved session whose settings are loaded first. Both empty: the agent or nothing.
+    struct Login {
+        std::string keyFile;
+        std::string session;
+    };
+
+    // PuTTY for one site: location, -load with the site's saved session ("Default Settings" when it
+    // names none), -<protocol>, host, -P port, with a session log -sessionlog sessionLog
+    // -logoverwrite (only when one is given), and for SSH (protocol exactly "ssh") with a user:
+    // -l user, then -pw password when there is one (else PuTTY logs in through the agent or the
+    // key, and asks itself when those fail), and -i keyFile when the site has a key.
     static TerminalArguments ForPutty(const std::string& location, const std::string& protocol,
                                       const std::string& host, const std::string& port, const std::string& user,
-                                      const std::string& password, const std::string& sessionLog = std::string());
+                                      const std::string& password, const std::string& sessionLog = std::string(),
+                                      const Login& login = Login());
     // PLink running one remote command: location, -ssh, host, -P port (only when a port is given),
-    // -l user, -pw password, -batch (every question PLink would ask becomes a failure instead of a
+    // -l user, -pw password (only when there is one), -i keyFile (only when given), -batch (every question PLink would ask becomes a failure instead of a
     // wait), -share when asked for (the run uses a connection to the same host, port and user that
     // another PLink already holds, or becomes the holder that later runs use), and the remote
     // command as one argument, which the remote shell interprets.
     static TerminalArguments ForPlink(const std::string& location, const std::string& host, const std::string& port,
                                       const std::string& user, const std::string& password,
-                                      const std::string& remoteCommand, bool share = false);
+                                      const std::string& remoteCommand, bool share = false,
+                                      const std::string& keyFile = std::string());
     // PLink asked whether a connection to host, port and user can be shared at this moment
     // (-shareexists: exit status 0 when it can); it logs in nowhere and needs no password.
     static TerminalArguments ForPlinkShareCheck(const std::string& location, const std::string& host,

@@ -1,6 +1,6 @@
 #pragma once
-// One stored site: the eight text columns of tbl_hostsite in column order, and where the row is
-// kept (its rowid, and the folder the site is shown in). Copied by value.
+// One stored site: the eight text columns of tbl_hostsite in column order, its login settings of
+// our own, and where the row is kept (its rowid, and the folder the site is shown in). Copied by value.
 #include <utility>
 #include <wx/string.h>
 
@@ -26,6 +26,8 @@ public:
         hostport.swap(other.hostport);
         hostpostcommand.swap(other.hostpostcommand);
         hostcomments.swap(other.hostcomments);
+        keyfile.swap(other.keyfile);
+        puttysession.swap(other.puttysession);
         std::swap(rowid, other.rowid);
         std::swap(folder, other.folder);
     }
@@ -38,6 +40,10 @@ public:
     wxString hostport;
     wxString hostpostcommand;
     wxString hostcomments;
+    // How an SSH site logs in besides user and password, kept in a table of our own: the PuTTY key
+    // file (.ppk) passed to PuTTY and PLink, and the PuTTY saved session loaded first. Empty: none.
+    wxString keyfile;
+    wxString puttysession;
     // The identity SQLite keeps for every row, which tells apart sites that agree in every column;
     // 0 for a record not read from the file. Never written as a column.
     long long rowid = 0;

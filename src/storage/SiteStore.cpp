@@ -11,6 +11,7 @@
 #include <wx/filefn.h>
 #include <wx/intl.h>
 
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -54,6 +55,31 @@ const char* const kFindRowWithFolder =
 const char* const kPlaceInserted =
     "insert into shellyard_site_folder(site, folder) values (last_insert_rowid(), cast(? as integer));";
 const char* const kListFolders = "select id, parent, name from shellyard_folder order by id;";
+
+// How each site logs in besides user and password (key file, PuTTY saved session), keyed by the
+// site's rowid and kept in step with tbl_hostsite by triggers, as the placements are. A site
+// without a row here has neither.
+const char* const kLoginTable = "shellyard_site_login";
+const char* const kLoginSchema =
+    "create table if not exists shellyard_site_login(site integer primary key, keyfile text not null default '', "
+    "session text not null default '');"
+    "create trigger if not exists shellyard_login_deleted after delete on tbl_hostsite begin "
+    "delete from shellyard_site_login where site = old.rowid; end;"
+    "create trigger if not exists shellyard_login_added after insert on tbl_hostsite begin "
+    "delete from shellyard_site_login where site = new.rowid; end;";
+const char* const kLoginInserted =
+    "insert into shellyard_site_login(site, keyfile, session) values (last_insert_rowid(), ?, ?);";
+const char* const kLoginPut =
+    "insert or replace into shellyard_site_login(site, keyfile, session) select cast(?1 as integer), ?2, ?3 "
+    "where exists (select 1 from tbl_hostsite where rowid = cast(?1 as integer));";
+const char* const kLoginDrop = "delete from shellyard_site_login where site = cast(? as integer);";
+const char* const kLoginOfRow = "select keyfile, session from shellyard_site_login where site = cast(? as integer);";
+const char* const kLogins = "select site, keyfile, session from shellyard_site_login;";
+
+bool HasLogin(const SiteRecord& record)
+{
+    return !record.keyfile.empty() || !record.puttysession.empty();
+}
 
 wxString RowidText(long long rowid)
 {
@@ -184,6 +210,24 @@ int SiteStore::TableCheck()
     return -1;
 }
 
+bool SiteStore::HaveLoginTable()
+{
+    return connection && connection->TableExists(kLoginTable);
+}
+
+void SiteStore::ReadLogin(SiteRecord& record)
+{
+    if (record.rowid <= 0 || !HaveLoginTable())
+        return;
+    if (DatabaseResultSet* rows = connection->RunQueryWithResults(kLoginOfRow, {RowidText(record.rowid)})) {
+        if (connection->NextRow(rows)) {
+            rows->GetString(1).swap(record.keyfile);
+            rows->GetString(2).swap(record.puttysession);
+        }
+        connection->CloseResultSet(rows);
+    }
+}
+
 bool SiteStore::HaveFolderTables()
 {
     return connection && connection->TableExists(kFolderTable) && connection->TableExists(kPlacementTable);
@@ -198,13 +242,22 @@ int SiteStore::AddSite(SiteRecord record, long long* rowid)
         const std::vector<wxString> values = {record.hostpasswd, record.hostuser,       record.hosttype,
                                       record.hostip,     record.hostname,       record.hostport,
                                       record.hostpostcommand, record.hostcomments};
-        if (record.folder > 0) {
-            // The row and its place in the folder are stored together or not at all.
+        if (record.folder > 0 || HasLogin(record)) {
+            // The row, its login settings and its place in the folder are stored together or not
+            // at all. The login goes right after the row, while last_insert_rowid() is the row's.
             std::vector<int> changed;
-            std::vector<Statement> statements = {{kFolderSchema, {}, true},
-                                                 {wxString(kInsertPrefix) + kInsertValues, values},
-                                                 {kPlaceInserted, {RowidText(record.folder)}}};
-            result = connection->RunTransaction(statements, &changed) ? changed[1] : 0;
+            std::vector<Statement> statements;
+            if (record.folder > 0)
+                statements.push_back({kFolderSchema, {}, true});
+            if (HasLogin(record))
+                statements.push_back({kLoginSchema, {}, true});
+            const size_t row = statements.size();
+            statements.push_back({wxString(kInsertPrefix) + kInsertValues, values});
+            if (HasLogin(record))
+                statements.push_back({kLoginInserted, {record.keyfile, record.puttysession}});
+            if (record.folder > 0)
+                statements.push_back({kPlaceInserted, {RowidText(record.folder)}});
+            result = connection->RunTransaction(statements, &changed) ? changed[row] : 0;
         } else {
             result = connection->RunQuery(wxString(kInsertPrefix) + kInsertValues, values);
         }
@@ -262,11 +315,30 @@ int SiteStore::UpdateSite(const SiteRecord& record)
     const std::vector<wxString> values = {record.hostpasswd, record.hostuser, record.hosttype,
                                           record.hostip,     record.hostname, record.hostport,
                                           record.hostpostcommand, record.hostcomments, RowidText(record.rowid)};
-    int changed = connection->RunQuery(kUpdateRow, values);
-    if (connection->LastErrorCode() != 0) {
-        Failed();
-        AppLog::LogMessage(connection->LastError());
-        return 0;
+    int changed = 0;
+    if (HasLogin(record) || HaveLoginTable()) {
+        // The columns and the login settings change together.
+        std::vector<Statement> statements = {{kUpdateRow, values}};
+        if (HasLogin(record)) {
+            statements.insert(statements.begin(), Statement{kLoginSchema, {}, true});
+            statements.push_back({kLoginPut, {RowidText(record.rowid), record.keyfile, record.puttysession}});
+        } else {
+            statements.push_back({kLoginDrop, {RowidText(record.rowid)}});
+        }
+        std::vector<int> counts;
+        if (!connection->RunTransaction(statements, &counts)) {
+            Failed();
+            AppLog::LogMessage(connection->LastError());
+            return 0;
+        }
+        changed = counts[HasLogin(record) ? 1 : 0];
+    } else {
+        changed = connection->RunQuery(kUpdateRow, values);
+        if (connection->LastErrorCode() != 0) {
+            Failed();
+            AppLog::LogMessage(connection->LastError());
+            return 0;
+        }
     }
     if (changed == 0)
         failure = Failure::Gone;
@@ -298,6 +370,8 @@ long long SiteStore::DeleteAllSites()
         statements.push_back({"delete from shellyard_site_folder;", {}});
         statements.push_back({"delete from shellyard_folder;", {}});
     }
+    if (HaveLoginTable())
+        statements.push_back({"delete from shellyard_site_login;", {}});
     std::vector<int> changed;
     if (!connection->RunTransaction(statements, &changed)) {
         Failed();
@@ -381,6 +455,7 @@ std::unique_ptr<SiteRecord> SiteStore::FindOne(const wxString& sql, const std::v
     while (connection->NextRow(rows))
         ReadRecord(rows, *record, withFolder);
     connection->CloseResultSet(rows);
+    ReadLogin(*record);
     return record;
 }
 
@@ -389,6 +464,17 @@ std::unique_ptr<SiteList> SiteStore::ListSites()
     if (TableCheck() <= 0)
         return nullptr;
     const bool withFolders = HaveFolderTables();
+    std::unordered_map<long long, std::pair<wxString, wxString>> logins;
+    if (HaveLoginTable()) {
+        if (DatabaseResultSet* loginRows = connection->RunQueryWithResults(kLogins)) {
+            while (connection->NextRow(loginRows)) {
+                long long site = 0;
+                if (loginRows->GetString(1).ToLongLong(&site))
+                    logins[site] = {loginRows->GetString(2), loginRows->GetString(3)};
+            }
+            connection->CloseResultSet(loginRows);
+        }
+    }
     DatabaseResultSet* rows = connection->RunQueryWithResults(withFolders ? kListWithFolders : kList);
     if (!rows) {
         Failed();
@@ -399,6 +485,10 @@ std::unique_ptr<SiteList> SiteStore::ListSites()
         // Each row is read into its own record, which the list then takes over whole.
         SiteRecord work;
         ReadRecord(rows, work, withFolders);
+        if (auto login = logins.find(work.rowid); login != logins.end()) {
+            work.keyfile = login->second.first;
+            work.puttysession = login->second.second;
+        }
         list->Append(std::move(work));
     }
     connection->CloseResultSet(rows);

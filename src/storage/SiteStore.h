@@ -7,7 +7,8 @@
 // Folders live in tables of the program's own beside tbl_hostsite, keyed by the site's rowid, so
 // that tbl_hostsite keeps its eight columns and a program that knows no folders reads every site;
 // they are made the first time a folder is made or a site is moved, and triggers on tbl_hostsite
-// keep them in step with rows deleted or added by any program.
+// keep them in step with rows deleted or added by any program. The same holds for each site's key
+// file and PuTTY saved session (SiteRecord::keyfile, puttysession).
 #include "storage/DbConnection.h"
 #include "storage/SiteFolder.h"
 #include "storage/SiteList.h"
@@ -99,6 +100,8 @@ private:
     void Tell(const wxString& message, long style);
     void Failed();  // records why the connection's last operation failed
     bool HaveFolderTables();
+    bool HaveLoginTable();
+    void ReadLogin(SiteRecord& record);  // the key file and saved session of record.rowid
     // Runs statements in one transaction, after making the folder tables when they are missing.
     bool ChangeFolders(std::vector<DbConnection::Statement> statements, std::vector<int>* changed = nullptr);
     // Reads a row selected as its rowid followed by the table's columns (and maybe its folder).
