@@ -92,6 +92,26 @@ NewSiteDialog::NewSiteDialog(wxWindow* parent, wxWindowID id, const wxString& ti
     userRow->Add(showPasswordButton, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     pageSizer->Add(userRow, 0, wxEXPAND | wxALL, 5);
 
+    // How an SSH site logs in without a password, and which PuTTY saved session it starts from.
+    wxBoxSizer* keyRow = new wxBoxSizer(wxHORIZONTAL);
+    keyLabel = LeadingLabel(connectionPage, _("Private key:"));
+    keyRow->Add(keyLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
+    keyText = new wxTextCtrl(connectionPage, wxID_ANY, wxEmptyString);
+    keyText->Enable(false);
+    keyRow->Add(keyText, 1, wxALL | wxALIGN_CENTER_VERTICAL, 5);
+    keyButton = new wxButton(connectionPage, wxID_ANY, "...", wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+    keyButton->SetToolTip(_("Choose the private key file"));
+    keyButton->Enable(false);
+    keyRow->Add(keyButton, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
+    pageSizer->Add(keyRow, 0, wxEXPAND | wxLEFT | wxRIGHT, 5);
+
+    wxBoxSizer* sessionRow = new wxBoxSizer(wxHORIZONTAL);
+    sessionLabel = LeadingLabel(connectionPage, _("PuTTY settings:"));
+    sessionRow->Add(sessionLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
+    sessionChoice = new wxChoice(connectionPage, wxID_ANY);
+    sessionRow->Add(sessionChoice, 1, wxALL | wxALIGN_CENTER_VERTICAL, 5);
+    pageSizer->Add(sessionRow, 0, wxEXPAND | wxLEFT | wxRIGHT, 5);
+
     // The commands are typed into the terminal once it has logged in; their fields follow the box.
     wxStaticBoxSizer* postLoginBox =
         new wxStaticBoxSizer(new wxStaticBox(connectionPage, wxID_ANY, _("Post-login commands")), wxVERTICAL);
@@ -154,6 +174,7 @@ NewSiteDialog::NewSiteDialog(wxWindow* parent, wxWindowID id, const wxString& ti
     showPasswordButton->Bind(wxEVT_BUTTON, &NewSiteDialog::OnShowPassword, this);
     okButton->Bind(wxEVT_BUTTON, &NewSiteDialog::OnOK, this);
     postLoginCheck->Bind(wxEVT_CHECKBOX, &NewSiteDialog::OnPostLoginClicked, this);
+    keyButton->Bind(wxEVT_BUTTON, &NewSiteDialog::OnChooseKey, this);
 }
 
 NewSiteDialog::~NewSiteDialog()
@@ -163,4 +184,5 @@ NewSiteDialog::~NewSiteDialog()
     showPasswordButton->Unbind(wxEVT_BUTTON, &NewSiteDialog::OnShowPassword, this);
     okButton->Unbind(wxEVT_BUTTON, &NewSiteDialog::OnOK, this);
     postLoginCheck->Unbind(wxEVT_CHECKBOX, &NewSiteDialog::OnPostLoginClicked, this);
+    keyButton->Unbind(wxEVT_BUTTON, &NewSiteDialog::OnChooseKey, this);
 }

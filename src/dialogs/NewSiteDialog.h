@@ -1,7 +1,7 @@
 #pragma once
 // Layout of the site editor ("New Connection", "Modify Connection"): creates the controls and
-// sizers and routes the protocol choice, the auto-login box, the show-password button, the
-// post-login box and OK to virtual handlers whose base versions only let the event go on.
+// sizers and routes the protocol choice, the auto-login box, the show-password button, the key
+// file's chooser button, the post-login box and OK to virtual handlers whose base versions only let the event go on.
 // ShellyardNewSiteDialog gives them their behaviour.
 #include <wx/dialog.h>
 
@@ -39,6 +39,11 @@ protected:
     wxStaticText* passwordLabel;
     wxTextCtrl* passwordText;
     wxBitmapButton* showPasswordButton;
+    wxStaticText* keyLabel;
+    wxTextCtrl* keyText;
+    wxButton* keyButton;
+    wxStaticText* sessionLabel;
+    wxChoice* sessionChoice;
     wxCheckBox* postLoginCheck;
     wxStaticText* command1Label;
     wxTextCtrl* command1Text;
@@ -56,4 +61,5 @@ protected:
     virtual void OnShowPassword(wxCommandEvent& event) { event.Skip(); }
     virtual void OnOK(wxCommandEvent& event) { event.Skip(); }
     virtual void OnPostLoginClicked(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnChooseKey(wxCommandEvent& event) { event.Skip(); }
 };

@@ -1,6 +1,10 @@
 #include "dialogs/ShellyardNewSiteDialog.h"
 
+#include "session/PuttySessions.h"
+
 #include <wx/bmpbuttn.h>
+#include <wx/button.h>
+#include <wx/filedlg.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/msgdlg.h>
@@ -9,12 +13,14 @@
 
 namespace {
 const int kTelnetChoice = 1;
+const char* const kDefaultSession = "Default Settings";
 }
 
 ShellyardNewSiteDialog::ShellyardNewSiteDialog(wxWindow* parent, const wxString& title)
     : NewSiteDialog(parent, wxID_ANY, title, wxDefaultPosition, wxSize(440, 345), wxDEFAULT_DIALOG_STYLE)
 {
     EnableCommandFields(false);
+    FillSessions(wxString());
     // The dialog has no Cancel button, and without one the toolkit treats the close box and Escape
     // as a click on OK, which would save the site. Both must cancel instead.
     SetEscapeId(wxID_CANCEL);
@@ -51,7 +57,8 @@ void ShellyardNewSiteDialog::SetSite(const SiteRecord& stored)
     portText->ChangeValue(stored.hostport);
     userText->ChangeValue(stored.hostuser);
     passwordText->ChangeValue(stored.hostpasswd);
-    const bool autoLogin = !telnet && (!stored.hostuser.empty() || !stored.hostpasswd.empty());
+    const bool autoLogin =
+        !telnet && (!stored.hostuser.empty() || !stored.hostpasswd.empty() || !stored.keyfile.empty());
     autoLoginCheck->SetValue(autoLogin);
     autoLoginCheck->Enable(!telnet);
     EnableLoginFields(autoLogin);
@@ -63,6 +70,42 @@ void ShellyardNewSiteDialog::SetSite(const SiteRecord& stored)
     postLoginCheck->SetValue(!stored.hostpostcommand.empty());
     EnableCommandFields(!stored.hostpostcommand.empty());
     noteText->ChangeValue(stored.hostcomments);
+    keyText->ChangeValue(stored.keyfile);
+    FillSessions(stored.puttysession);
+}
+
+void ShellyardNewSiteDialog::FillSessions(const wxString& current)
+{
+    sessionChoice->Clear();
+    sessionChoice->Append(kDefaultSession);
+    int selected = 0;
+    for (const std::string& name : PuttySessions::Names()) {
+        const wxString shown = wxString::FromUTF8(name.c_str());
+        if (shown == kDefaultSession || shown.empty())
+            continue;
+        sessionChoice->Append(shown);
+        if (shown == current)
+            selected = static_cast<int>(sessionChoice->GetCount()) - 1;
+    }
+    if (!current.empty() && current != kDefaultSession && selected == 0) {
+        sessionChoice->Append(current);
+        selected = static_cast<int>(sessionChoice->GetCount()) - 1;
+    }
+    sessionChoice->SetSelection(selected);
+}
+
+wxString ShellyardNewSiteDialog::ChosenSession() const
+{
+    const int selected = sessionChoice->GetSelection();
+    return selected <= 0 ? wxString() : sessionChoice->GetString(static_cast<unsigned>(selected));
+}
+
+void ShellyardNewSiteDialog::OnChooseKey(wxCommandEvent& event)
+{
+    wxFileDialog choose(this, _("Private key"), wxString(), keyText->GetValue(),
+                        _("PuTTY keys (*.ppk)|*.ppk|All files|*"), wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (choose.ShowModal() == wxID_OK)
+        keyText->SetValue(choose.GetPath());
 }
 
 wxString ShellyardNewSiteDialog::ReadCommands() const
@@ -97,6 +140,8 @@ void ShellyardNewSiteDialog::EnableLoginFields(bool enable)
     userText->Enable(enable);
     passwordText->Enable(enable);
     showPasswordButton->Enable(enable);
+    keyText->Enable(enable);
+    keyButton->Enable(enable);
 }
 
 // Each protocol brings its own port, replacing whatever was typed; only SSH can log in by itself.
@@ -161,6 +206,8 @@ void ShellyardNewSiteDialog::OnOK(wxCommandEvent& event)
     accepted.hostpasswd = password;
     accepted.hostpostcommand = ReadCommands();
     accepted.hostcomments = noteText->GetValue();
+    accepted.keyfile = keyText->GetValue();
+    accepted.puttysession = ChosenSession();
     if (saver && !saver(accepted))
         return;
     site = accepted;

@@ -32,6 +32,7 @@ protected:
     void OnShowPassword(wxCommandEvent& event) override;
     void OnOK(wxCommandEvent& event) override;
     void OnPostLoginClicked(wxCommandEvent& event) override;
+    void OnChooseKey(wxCommandEvent& event) override;
 
 private:
     friend struct NewSiteDialogProbe;  // control access for the GUI tests
@@ -40,6 +41,10 @@ private:
     void EnableCommandFields(bool enable);
     void OnCharHook(wxKeyEvent& event);
     wxString ReadCommands() const;
+    // The PuTTY settings choice: "Default Settings" first (the empty value), then PuTTY's saved
+    // sessions, and current if it is none of them (a session since deleted stays visible).
+    void FillSessions(const wxString& current);
+    wxString ChosenSession() const;
 
     wxString name;
     wxString host;

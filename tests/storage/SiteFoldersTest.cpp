@@ -214,3 +214,51 @@ TEST_F(SiteFoldersTest, ALockHeldElsewhereIsWaitedForAndThenReportedAsBusy)
     EXPECT_EQ(store.ListSites()->GetCount(), 2u);
 }
 }  // namespace
+
+TEST_F(SiteFoldersTest, KeyFileAndPuttySessionLiveBesideTheRowAndFollowIt)
+{
+    long long plain = 0, keyed = 0;
+    ASSERT_EQ(store.AddSite(Site("10.0.0.1", "plain"), &plain), 1);
+    {
+        RawDb outside(DbPath());
+        EXPECT_EQ(OwnTables(outside), "0");  // a site without key or session makes no table
+    }
+    SiteRecord site = Site("10.0.0.2", "keyed");
+    site.keyfile = "/home/me/.ssh/id 'x'.ppk";
+    site.puttysession = "Office proxy";
+    site.folder = store.AddFolder(0, "Imported");
+    ASSERT_EQ(store.AddSite(site, &keyed), 1);
+
+    std::unique_ptr<SiteRecord> read = store.FindSiteByRowid(keyed);
+    EXPECT_EQ(read->keyfile, site.keyfile);
+    EXPECT_EQ(read->puttysession, "Office proxy");
+    EXPECT_EQ(read->folder, site.folder);
+    EXPECT_EQ(store.FindSite("10.0.0.2", "keyed")->keyfile, site.keyfile);
+    EXPECT_TRUE(store.FindSiteByRowid(plain)->keyfile.empty());
+    std::unique_ptr<SiteList> listed = store.ListSites();
+    ASSERT_EQ(listed->GetCount(), 2u);
+    EXPECT_TRUE(listed->Item(0).puttysession.empty());
+    EXPECT_EQ(listed->Item(1).puttysession, "Office proxy");
+
+    // tbl_hostsite keeps its eight columns; the login sits in its own table.
+    RawDb outside(DbPath());
+    EXPECT_EQ(outside.Text("select count(*) from pragma_table_info('tbl_hostsite');"), "8");
+    EXPECT_EQ(outside.Text("select keyfile || '|' || session from shellyard_site_login;"),
+              "/home/me/.ssh/id 'x'.ppk|Office proxy");
+
+    // Changed with the row, dropped when both are emptied, and gone with a row deleted by anyone.
+    read->keyfile = "/k.ppk";
+    ASSERT_EQ(store.UpdateSite(*read), 1);
+    EXPECT_EQ(store.FindSiteByRowid(keyed)->keyfile, "/k.ppk");
+    read->keyfile.clear();
+    read->puttysession.clear();
+    ASSERT_EQ(store.UpdateSite(*read), 1);
+    EXPECT_EQ(outside.Text("select count(*) from shellyard_site_login;"), "0");
+    read->keyfile = "/k.ppk";
+    ASSERT_EQ(store.UpdateSite(*read), 1);
+    outside.Exec("delete from tbl_hostsite where hostname = 'keyed';");
+    EXPECT_EQ(outside.Text("select count(*) from shellyard_site_login;"), "0");
+    long long again = 0;
+    ASSERT_EQ(store.AddSite(Site("10.0.0.3", "new"), &again), 1);
+    EXPECT_TRUE(store.FindSiteByRowid(again)->keyfile.empty());
+}
