@@ -10,6 +10,7 @@
 #include "app/SessionRecord.h"
 #include "app/ShellyardApp.h"
 #include "app/SingleInstance.h"
+#include "monitor/ShellyardMonPanel.h"
 #include "session/ProcessIdentity.h"
 #include "session/ShellyardConnPanel.h"
 #include "session/TerminalProcess.h"
@@ -1237,4 +1238,142 @@ TEST_F(SessionTest, QuickLoginToAClosedTelnetPortEmbedsEachTime)
                         .empty();
         }, 5s));
     }
+}
+
+// ---- Logins without a stored password ----------------------------------------------------------
+
+// Three SSH sites with a user and no password: one through a real ssh-agent, one with a PuTTY key,
+// one with an OpenSSH key that the program converts (after asking). Each logs in with its own key
+// (the server's log names the key) in a terminal tab and in a monitor tab, with no -pw anywhere.
+TEST_F(SessionTest, AgentAndKeySitesLogInAndAreMonitoredWithTheirOwnKeys)
+{
+    const std::string keys = root + "/keys";
+    ASSERT_EQ(mkdir(keys.c_str(), 0700), 0);
+    const std::string authorized = Env("SHELLYARD_TEST_SSH_AUTHORIZED_KEYS");
+    ASSERT_FALSE(authorized.empty());
+    auto fingerprint = [&](const std::string& key) {
+        std::string line = Shell("ssh-keygen -lf '" + key + ".pub'");
+        size_t from = line.find("SHA256:");
+        return line.substr(from, line.find(' ', from) - from);
+    };
+    for (const char* name : {"agent", "putty", "openssh"}) {
+        const std::string key = keys + "/" + name;
+        Shell("ssh-keygen -q -t ed25519 -N '' -C " + std::string(name) + " -f '" + key + "'");
+        Shell("cat '" + key + ".pub' >> '" + authorized + "'");
+    }
+    Shell("puttygen '" + keys + "/putty' -O private -o '" + keys + "/putty.ppk'");
+    ASSERT_EQ(ReadFile(keys + "/putty.ppk").rfind("PuTTY-User-Key-File-", 0), 0u);
+
+    // A real agent holding only the agent key.
+    std::string agent = Shell("ssh-agent -s -a '" + root + "/agent.sock'");
+    const std::string pidText = agent.substr(agent.find("SSH_AGENT_PID=") + 14);
+    const long agentPid = atol(pidText.c_str());
+    ASSERT_GT(agentPid, 0) << agent;
+    setenv("SSH_AUTH_SOCK", (root + "/agent.sock").c_str(), 1);
+    Shell("ssh-add '" + keys + "/agent' 2>&1");
+
+    std::vector<std::string> agentSite = {"", user, "ssh", "127.0.0.1", "by agent", port, "", ""};
+    std::vector<std::string> puttySite = {"", user, "ssh", "127.0.0.1", "by ppk", port, "", ""};
+    std::vector<std::string> opensshSite = {"", user, "ssh", "127.0.0.1", "by openssh", port, "", ""};
+    CreateDatabase({agentSite, puttySite, opensshSite});
+    {
+        SiteStore store;
+        ASSERT_EQ(store.Open(wxString::FromUTF8(DatabasePath().c_str())), 1);
+        std::unique_ptr<SiteRecord> ppk = store.FindSite("127.0.0.1", "by ppk");
+        ppk->keyfile = wxString::FromUTF8((keys + "/putty.ppk").c_str());
+        ASSERT_EQ(store.UpdateSite(*ppk), 1);
+        std::unique_ptr<SiteRecord> openssh = store.FindSite("127.0.0.1", "by openssh");
+        openssh->keyfile = wxString::FromUTF8((keys + "/openssh").c_str());
+        ASSERT_EQ(store.UpdateSite(*openssh), 1);
+    }
+    CreateFrame();
+    ASSERT_TRUE(frame);
+    AppConfig::Instance().WritePuttyPath("/usr/bin/putty");
+    AppConfig::Instance().WritePlinkPath("/usr/bin/plink");
+    const std::string log = Env("SHELLYARD_TEST_SSH_LOG");
+    auto acceptedWith = [&](const std::string& key) {
+        std::string text = ReadFile(log);
+        int count = 0;
+        for (size_t at = text.find("Accepted publickey for " + user); at != std::string::npos;
+             at = text.find("Accepted publickey for " + user, at + 1))
+            count += text.substr(at, text.find('\n', at) - at).find(fingerprint(key)) != std::string::npos ? 1 : 0;
+        return count;
+    };
+    auto stored = [&](const char* name) {
+        SiteStore store;
+        store.Open(wxString::FromUTF8(DatabasePath().c_str()));
+        return *store.FindSite("127.0.0.1", name);
+    };
+    auto connect = [&](const SiteRecord& site) -> ShellyardConnPanel* {
+        size_t before = Notebook()->GetPageCount();
+        frame->ConnectSite(site);
+        ConnectionsDone();
+        return Notebook()->GetPageCount() == before + 1
+                   ? dynamic_cast<ShellyardConnPanel*>(Notebook()->GetPage(before))
+                   : nullptr;
+    };
+
+    // A monitor shares its connection with later ones of the same host and user: each is closed
+    // before the next site is monitored, so that every one logs in by itself.
+    auto closeMonitors = [&] {
+        for (size_t i = Notebook()->GetPageCount(); i-- > 0;) {
+            if (dynamic_cast<ShellyardMonPanel*>(Notebook()->GetPage(i)))
+                Notebook()->DeletePage(i);
+        }
+        return WaitFor([&] { return Shell("pgrep -u '" + user + "' -x vmstat").empty(); }, 20s);
+    };
+
+    // The agent: -l alone, and the agent's key logs in; the monitor's PLink the same way.
+    ShellyardConnPanel* byAgent = connect(stored("by agent"));
+    ASSERT_NE(byAgent, nullptr);
+    EXPECT_EQ(CommandLineOf(byAgent->GetTerminalProcess()->Pid()),
+              std::string("/usr/bin/putty") + '\0' + "-load" + '\0' + "Default Settings" + '\0' + "-ssh" + '\0' +
+                  "127.0.0.1" + '\0' + "-P" + '\0' + port + '\0' + "-l" + '\0' + user + '\0');
+    EXPECT_TRUE(WaitFor([&] { return acceptedWith(keys + "/agent") == 1 && LoginShells() == 1; }, 20s))
+        << ReadFile(log);
+    frame->StartMonitor(stored("by agent"));
+    EXPECT_TRUE(WaitFor([&] { return acceptedWith(keys + "/agent") >= 2; }, 20s)) << ReadFile(log);
+    EXPECT_TRUE(WaitFor([&] { return !Shell("pgrep -u '" + user + "' -x vmstat").empty(); }, 20s));
+
+    // Without the agent, the keys themselves log in.
+    ASSERT_TRUE(closeMonitors());
+    unsetenv("SSH_AUTH_SOCK");
+    kill(agentPid, SIGTERM);
+    ShellyardConnPanel* byPpk = connect(stored("by ppk"));
+    ASSERT_NE(byPpk, nullptr);
+    const std::string ppkLine = CommandLineOf(byPpk->GetTerminalProcess()->Pid());
+    EXPECT_NE(ppkLine.find(std::string("-i") + '\0' + keys + "/putty.ppk" + '\0'), std::string::npos);
+    EXPECT_TRUE(WaitFor([&] { return acceptedWith(keys + "/putty") == 1; }, 20s)) << ReadFile(log);
+    frame->StartMonitor(stored("by ppk"));
+    EXPECT_TRUE(WaitFor([&] { return acceptedWith(keys + "/putty") >= 2; }, 20s)) << ReadFile(log);
+
+    EXPECT_TRUE(WaitFor([&] { return !Shell("pgrep -u '" + user + "' -x vmstat").empty(); }, 20s));
+    ASSERT_TRUE(closeMonitors());
+
+    // The OpenSSH key is converted once, after asking, into the program's private folder; the site
+    // keeps the copy.
+    ModalScript::Get().ExpectDialog<wxMessageDialog>("the conversion question", [&](wxMessageDialog* box) {
+        EXPECT_NE(box->GetMessage().find("OpenSSH key"), wxString::npos) << box->GetMessage();
+        return wxID_YES;
+    });
+    ShellyardConnPanel* byOpenssh = connect(stored("by openssh"));
+    ModalScript::Get().Verify();
+    ASSERT_NE(byOpenssh, nullptr);
+    const SiteRecord converted = stored("by openssh");
+    const std::string copy(converted.keyfile.utf8_str());
+    EXPECT_EQ(copy.rfind(programDir + "/keys/openssh-", 0), 0u) << copy;
+    struct stat status {};
+    ASSERT_EQ(stat(copy.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    ASSERT_EQ(stat((programDir + "/keys").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+    EXPECT_EQ(ReadFile(copy).rfind("PuTTY-User-Key-File-", 0), 0u);
+    EXPECT_TRUE(WaitFor([&] { return acceptedWith(keys + "/openssh") == 1; }, 20s)) << ReadFile(log);
+    frame->StartMonitor(converted);
+    EXPECT_TRUE(WaitFor([&] { return acceptedWith(keys + "/openssh") >= 2; }, 20s)) << ReadFile(log);
+    EXPECT_TRUE(WaitFor([&] { return !Shell("pgrep -u '" + user + "' -x vmstat").empty(); }, 20s));
+
+    // No password was ever passed.
+    for (long pid : ChildProcesses())
+        EXPECT_EQ(CommandLineOf(pid).find(std::string("-pw") + '\0'), std::string::npos) << CommandLineOf(pid);
 }

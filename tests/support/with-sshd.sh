@@ -11,6 +11,10 @@
 #   SHELLYARD_TEST_SSH_HOME       the account's home directory, where commands typed in tests leave files
 #   SHELLYARD_TEST_SSH_USER2, SHELLYARD_TEST_SSH_HOME2   a second account with the same password
 #   SHELLYARD_TEST_SSH_LOG        the server's log: one "Accepted password for <user>" line per login
+#   SHELLYARD_TEST_SSH_AUTHORIZED_KEYS  the account's authorized keys file: public keys a test writes
+#                                 there log in ("Accepted publickey for <user>" in the log)
+#   HOME                          a home of its own, and no SSH_AUTH_SOCK: the developer's keys and
+#                                 agent never take part
 #   PUTTYDIR                      a PuTTY settings folder of its own whose host-key cache already
 #                                 holds the server's key for both ports
 # Everything started here is stopped by process id at the end; the account is removed again.
@@ -78,7 +82,8 @@ mkdir -p /run/sshd
     echo "PidFile $work/sshd.pid"
     echo "PasswordAuthentication yes"
     echo "KbdInteractiveAuthentication no"
-    echo "PubkeyAuthentication no"
+    echo "PubkeyAuthentication yes"
+    echo "AuthorizedKeysFile $work/authorized_keys"
     echo "UsePAM no"
     echo "PermitRootLogin no"
     echo "AllowUsers $user $user2"
@@ -123,6 +128,12 @@ export SHELLYARD_TEST_SSH_HOME="$work/home"
 export SHELLYARD_TEST_SSH_USER2="$user2"
 export SHELLYARD_TEST_SSH_HOME2="$work/home2"
 export SHELLYARD_TEST_SSH_LOG="$work/sshd.log"
+: >"$work/authorized_keys"
+chmod 666 "$work/authorized_keys"
+export SHELLYARD_TEST_SSH_AUTHORIZED_KEYS="$work/authorized_keys"
+mkdir -p "$work/client-home"
+export HOME="$work/client-home"
+unset SSH_AUTH_SOCK
 "$@"
 status=$?
 exit $status

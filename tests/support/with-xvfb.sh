@@ -31,6 +31,12 @@ done
 export DISPLAY=":$(head -n1 "$work/display")"
 export GDK_BACKEND=x11
 export NO_AT_BRIDGE=1
+# PuTTY's saved sessions and known host keys of the developer are never read: a settings folder of
+# our own unless the caller (with-sshd.sh) has given one.
+if [ -z "${PUTTYDIR:-}" ]; then
+    mkdir -p "$work/putty"
+    export PUTTYDIR="$work/putty"
+fi
 
 if [ "$wm" = openbox ]; then
     openbox --sm-disable >"$work/openbox.log" 2>&1 &
