@@ -15,6 +15,8 @@ GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title, const
         new wxMenuItem(fileMenu, wxID_ANY, _("&New Connection") + "\tAlt+N", wxEmptyString, wxITEM_NORMAL);
     newConnection->SetBitmap(PictureBitmap("newconic"));
     fileMenu->Append(newConnection);
+    fileMenu->Append(new wxMenuItem(fileMenu, ID_MENU_IMPORT, _("Import Sites..."),
+                                    _("Sites from the OpenSSH configuration or PuTTY's saved sessions"), wxITEM_NORMAL));
     fileMenu->AppendSeparator();
     wxMenuItem* quit = new wxMenuItem(fileMenu, ID_MENU_QUIT, _("&Quit") + "\tAlt+F4",
                                       _("Quit the application"), wxITEM_NORMAL);
@@ -74,6 +76,7 @@ GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title, const
     Connect(wxEVT_UPDATE_UI, wxUpdateUIEventHandler(GUIFrame::OnUpdateUI));
     Connect(newConnectionId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnNewConnection));
     Connect(ID_MENU_QUIT, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnQuit));
+    Connect(ID_MENU_IMPORT, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnImportSites));
     Connect(ID_MENU_VIEW_SITES_LIST, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnViewSitesList));
     Connect(fullScreenId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnFullScreen));
     Connect(monitorOverviewId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnMonitorOverview));
@@ -91,6 +94,7 @@ GUIFrame::~GUIFrame()
     Disconnect(wxEVT_UPDATE_UI, wxUpdateUIEventHandler(GUIFrame::OnUpdateUI));
     Disconnect(newConnectionId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnNewConnection));
     Disconnect(ID_MENU_QUIT, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnQuit));
+    Disconnect(ID_MENU_IMPORT, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnImportSites));
     Disconnect(ID_MENU_VIEW_SITES_LIST, wxEVT_COMMAND_MENU_SELECTED,
                wxCommandEventHandler(GUIFrame::OnViewSitesList));
     Disconnect(fullScreenId, wxEVT_COMMAND_MENU_SELECTED, wxCommandEventHandler(GUIFrame::OnFullScreen));

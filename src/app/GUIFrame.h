@@ -9,6 +9,7 @@ enum {
     ID_MENU_QUIT = 1000,
     ID_MENU_VIEW_SITES_LIST = 1001,
     ID_MENU_ABOUT = 1002,
+    ID_MENU_IMPORT = 1003,
 };
 
 class GUIFrame : public wxFrame {
@@ -38,6 +39,7 @@ protected:
     virtual void OnSize(wxSizeEvent& event) { event.Skip(); }
     virtual void OnUpdateUI(wxUpdateUIEvent& event) { event.Skip(); }
     virtual void OnNewConnection(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnImportSites(wxCommandEvent& event) { event.Skip(); }
     virtual void OnQuit(wxCommandEvent& event) { event.Skip(); }
     virtual void OnViewSitesList(wxCommandEvent& event) { event.Skip(); }
     virtual void OnFullScreen(wxCommandEvent& event) { event.Skip(); }

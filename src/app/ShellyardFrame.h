@@ -111,6 +111,7 @@ private:
 
     void OnClose(wxCloseEvent& event) override;
     void OnNewConnection(wxCommandEvent& event) override;
+    void OnImportSites(wxCommandEvent& event) override;
     void OnQuit(wxCommandEvent& event) override;
     void OnViewSitesList(wxCommandEvent& event) override;
     void OnFullScreen(wxCommandEvent& event) override;

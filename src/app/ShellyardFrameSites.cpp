@@ -93,6 +93,12 @@ void ShellyardFrame::QueueSites(std::vector<QueuedSite> sites)
     AdvanceConnections(true);
 }
 
+void ShellyardFrame::OnImportSites(wxCommandEvent& event)
+{
+    if (sitesPanel)
+        sitesPanel->ImportSites();
+}
+
 void ShellyardFrame::OnNewConnection(wxCommandEvent& event)
 {
     // A newly saved site is connected at once; one that could not be stored is not shown at all.

@@ -7,6 +7,7 @@
 // store (the pane borrows it) and the notebook.
 #include "app/SiteCatalog.h"
 #include "app/SitesPanel.h"
+#include "storage/import/ImportedSites.h"
 #include "storage/SiteRecord.h"
 
 #include <functional>
@@ -30,6 +31,13 @@ public:
     // The site editor for a new site, stored at the top level when the user confirms; the stored
     // site, or nothing when the editor was cancelled.
     std::optional<SiteRecord> AddNewSite();
+    // File > "Import Sites...": asks for the source (the OpenSSH client configuration or PuTTY's
+    // saved sessions), shows what it holds with check boxes, stores the chosen sites in a new
+    // folder named after the source in one transaction, and tells how many were added, skipped
+    // and unreadable.
+    void ImportSites();
+    // The same from a source already read (sourceName names the folder); the preview is shown.
+    void ImportSitesFrom(const ImportedSites& found, const wxString& sourceName);
     // Handles a command of the tree's context menus (identifiers 4498 to 4508).
     void OnSiteMenu(wxCommandEvent& event);
     // Puts the keyboard focus into the Find field.

@@ -4,7 +4,15 @@
 
 #include "app/ShellyardFrame.h"
 #include "app/SiteTreeItemData.h"
+#include "dialogs/ImportPreviewDialog.h"
+#include "session/PuttySessions.h"
 #include "storage/SiteStore.h"
+#include "storage/import/PuttySessionReader.h"
+#include "storage/import/SshConfigReader.h"
+
+#include <set>
+#include <wx/log.h>
+#include <wx/utils.h>
 
 #include <wx/choicdlg.h>
 #include <wx/msgdlg.h>
@@ -270,4 +278,115 @@ void ShellyardSitesPanel::OnTreeEndDrag(wxTreeEvent& event)
         else if (folder)
             MoveFolderTo(folder, target);
     });
+}
+
+namespace {
+// Text of another program's file: UTF-8 where it is, else read byte for byte as Latin-1, so that
+// nothing is lost or dropped.
+wxString SourceText(const std::string& text)
+{
+    wxString converted = wxString::FromUTF8(text.c_str(), text.size());
+    if (converted.empty() && !text.empty())
+        converted = wxString(text.c_str(), wxConvISO8859_1, text.size());
+    return converted;
+}
+}  // namespace
+
+void ShellyardSitesPanel::ImportSites()
+{
+    const wxString sources[] = {_("OpenSSH client configuration (~/.ssh/config)"), _("PuTTY's saved sessions")};
+    wxSingleChoiceDialog choose(frame, _("Import sites from:"), "Shellyard", 2, sources);
+    if (choose.ShowModal() != wxID_OK)
+        return;
+    const std::string home = std::string(wxGetHomeDir().utf8_str());
+    if (choose.GetSelection() == 0) {
+        SshConfigReader reader(home);
+        ImportSitesFrom(reader.ReadFile(home + "/.ssh/config"), "ssh config");
+    } else {
+        ImportSitesFrom(PuttySessionReader::ReadFolder(PuttySessions::Folder()), "PuTTY sessions");
+    }
+}
+
+void ShellyardSitesPanel::ImportSitesFrom(const ImportedSites& found, const wxString& sourceName)
+{
+    if (!store)
+        return;
+    // What is stored already, by name, host, port and user.
+    std::set<std::vector<wxString>> stored;
+    if (std::unique_ptr<SiteList> sites = store->ListSites()) {
+        for (size_t i = 0; i < sites->GetCount(); ++i) {
+            const SiteRecord& site = sites->Item(i);
+            stored.insert({site.hostname, site.hostip, site.hostport, site.hostuser});
+        }
+    }
+    std::vector<ImportPreviewDialog::Row> rows;
+    std::vector<SiteRecord> records;
+    int needOwnSettings = 0;
+    for (const ImportedSite& site : found.sites) {
+        SiteRecord record;
+        record.hostname = SourceText(site.name);
+        record.hostip = SourceText(site.host);
+        record.hostport = SourceText(site.port);
+        record.hosttype = SourceText(site.protocol);
+        record.hostuser = SourceText(site.user);
+        record.keyfile = SourceText(site.keyFile);
+        record.puttysession = SourceText(site.session);
+        ImportPreviewDialog::Row row;
+        row.name = record.hostname;
+        row.host = record.hostip;
+        row.port = record.hostport;
+        row.user = record.hostuser;
+        row.keyFile = record.keyfile;
+        row.stored = stored.count({record.hostname, record.hostip, record.hostport, record.hostuser}) > 0;
+        // The same site twice in the source counts as stored from its second time on.
+        stored.insert({record.hostname, record.hostip, record.hostport, record.hostuser});
+        row.checked = !row.stored;
+        if (row.stored)
+            row.note = _("already stored");
+        else if (site.needsOwnSettings)
+            row.note = _("needs its own PuTTY settings");
+        needOwnSettings += site.needsOwnSettings ? 1 : 0;
+        rows.push_back(row);
+        records.push_back(record);
+    }
+    ImportPreviewDialog preview(frame, wxString::Format(_("Import from %s"), sourceName), rows);
+    if (preview.ShowModal() != wxID_OK)
+        return;
+    std::vector<SiteRecord> chosen;
+    int skipped = found.skipped;
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (preview.Rows()[i].checked)
+            chosen.push_back(records[i]);
+        else
+            ++skipped;
+    }
+    int added = 0;
+    if (!chosen.empty()) {
+        wxString folderName = sourceName;
+        for (int n = 2; catalog.NameTaken(0, folderName); ++n)
+            folderName = wxString::Format("%s (%d)", sourceName, n);
+        const long long folder = store->ImportSites(folderName, chosen);
+        if (folder <= 0) {
+            TellFailure(_("The sites could not be imported"));
+            return;
+        }
+        SiteFolder made;
+        made.id = folder;
+        made.name = folderName;
+        catalog.PutFolder(made);
+        for (const SiteRecord& site : chosen)
+            catalog.PutSite(site);
+        PlaceFolder(folder);
+        Changed();
+        added = static_cast<int>(chosen.size());
+    }
+    wxLogMessage("Imported %d sites from %s; %d skipped, %d unreadable", added, sourceName, skipped, found.unreadable);
+    wxString summary = wxString::Format(_("%d sites added, %d skipped, %d unreadable."), added, skipped,
+                                        found.unreadable);
+    if (needOwnSettings > 0)
+        summary += "\n" + wxString::Format(_("%d sites reach their host through a ProxyCommand, ProxyJump or "
+                                             "LocalCommand, which Shellyard never runs: give them PuTTY settings "
+                                             "of their own."),
+                                           needOwnSettings);
+    wxMessageBox(summary, "Shellyard", wxOK | wxICON_INFORMATION, frame);
 }

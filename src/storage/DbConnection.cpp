@@ -167,27 +167,39 @@ bool DbConnection::RunTransaction(const std::vector<Statement>& statements, std:
         RecordError(e);
         return false;
     }
+    // A statement that comes again (one insert per imported site) is compiled once and only bound
+    // anew each time.
+    std::map<wxString, PreparedStatement*> compiled;
+    auto closeCompiled = [&] {
+        for (auto& entry : compiled) {
+            if (entry.second)
+                layer->CloseStatement(entry.second);
+        }
+        compiled.clear();
+    };
     try {
         for (const Statement& statement : statements) {
             int rows = 0;
             if (statement.script) {
                 rows = layer->RunQuery(statement.sql, false);
             } else {
-                PreparedStatement* prepared = PrepareWithValues(statement.sql, statement.values);
-                try {
-                    rows = prepared ? prepared->RunQuery() : 0;
-                } catch (const DatabaseLayerException&) {
-                    layer->CloseStatement(prepared);
-                    throw;
+                PreparedStatement*& prepared = compiled[statement.sql];
+                if (!prepared)
+                    prepared = layer->PrepareStatement(statement.sql);
+                if (prepared) {
+                    for (std::size_t i = 0; i < statement.values.size(); ++i)
+                        prepared->SetParamString(static_cast<int>(i) + 1, statement.values[i]);
+                    rows = prepared->RunQuery();
                 }
-                layer->CloseStatement(prepared);
             }
             if (changed)
                 changed->push_back(rows);
         }
+        closeCompiled();
         layer->RunQuery("commit transaction;", false);
         return true;
     } catch (const DatabaseLayerException& e) {
+        closeCompiled();
         RecordError(e);
         try {
             layer->RunQuery("rollback transaction;", false);

@@ -616,6 +616,52 @@ int SiteStore::MoveFolder(long long id, long long parent)
     return changed[0] > 0 ? 1 : 0;
 }
 
+long long SiteStore::ImportSites(const wxString& folderName, std::vector<SiteRecord>& records)
+{
+    if (TableCheck() <= 0)
+        return 0;
+    std::vector<Statement> statements = {{kFolderSchema, {}, true},
+                                         {kLoginSchema, {}, true},
+                                         {"insert into shellyard_folder(parent, name) values (0, ?);", {folderName}},
+                                         {"create temporary table if not exists shellyard_import(folder integer);", {}},
+                                         {"delete from shellyard_import;", {}},
+                                         {"insert into shellyard_import values (last_insert_rowid());", {}}};
+    statements.reserve(statements.size() + 3 * records.size() + 1);
+    const wxString insert = wxString(kInsertPrefix) + kInsertValues;
+    for (const SiteRecord& record : records) {
+        statements.push_back({insert,
+                              {record.hostpasswd, record.hostuser, record.hosttype, record.hostip, record.hostname,
+                               record.hostport, record.hostpostcommand, record.hostcomments}});
+        statements.push_back({kLoginInserted, {record.keyfile, record.puttysession}});
+        statements.push_back({"insert into shellyard_site_folder(site, folder) select last_insert_rowid(), folder "
+                              "from shellyard_import;",
+                              {}});
+    }
+    if (!connection->RunTransaction(statements)) {
+        Failed();
+        AppLog::LogMessage(connection->LastError());
+        return 0;
+    }
+    long long folder = 0;
+    if (DatabaseResultSet* rows = connection->RunQueryWithResults("select folder from shellyard_import;")) {
+        if (connection->NextRow(rows))
+            rows->GetString(1).ToLongLong(&folder);
+        connection->CloseResultSet(rows);
+    }
+    // The rows were inserted one after the other: their rowids follow each other unless rows were
+    // deleted at the end of the table meanwhile, so they are read back by folder.
+    if (DatabaseResultSet* rows = connection->RunQueryWithResults(
+            "select site from shellyard_site_folder where folder = cast(? as integer) order by site;",
+            {RowidText(folder)})) {
+        for (size_t i = 0; i < records.size() && connection->NextRow(rows); ++i) {
+            rows->GetString(1).ToLongLong(&records[i].rowid);
+            records[i].folder = folder;
+        }
+        connection->CloseResultSet(rows);
+    }
+    return folder;
+}
+
 int SiteStore::Close()
 {
     if (connection && opened)

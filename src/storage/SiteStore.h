@@ -83,6 +83,10 @@ public:
     // Shows the site in folder (0: the top level): 1; 0 failed (Gone: the site is not stored).
     int MoveSite(long long rowid, long long folder);
     int MoveFolder(long long id, long long parent);  // 1; 0 failed (Gone: no such folder)
+    // Stores the sites in a new top-level folder named folderName, all in one transaction (each
+    // insert compiled once): the new folder's id, with each record's rowid and folder set; 0 failed
+    // (nothing stored).
+    long long ImportSites(const wxString& folderName, std::vector<SiteRecord>& records);
 
     // The path of the open database file (empty until Open succeeds).
     const wxString& Path() const { return path; }
