@@ -41,6 +41,9 @@ std::vector<std::string> Words(const std::string& line)
     }
     if (have)
         words.push_back(word);
+    // "Key = value": the lone "=" is no value.
+    if (words.size() > 1 && words[1] == "=")
+        words.erase(words.begin() + 1);
     return words;
 }
 
