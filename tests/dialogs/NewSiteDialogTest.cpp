@@ -1,5 +1,7 @@
 // The site editor: its initial state, what each control does to the others, the checks made when
 // OK is pressed, the values it hands out, and filled from a stored site for "Modify Connection".
+#include <fstream>
+#include <wx/filename.h>
 #include "support/GuiTest.h"
 #include "support/NewSiteDialogProbe.h"
 
@@ -359,4 +361,51 @@ TEST_F(NewSiteDialogTest, FilledFromASiteItHandsBackEveryFieldAndStaysOpenWhileT
     In::PostLogin(dialog)->SetValue(false);
     In::ClickOk(dialog);
     EXPECT_EQ(dialog->GetSite().hostpostcommand, "");
+}
+
+TEST_F(NewSiteDialogTest, KeyFileAndPuttySettingsComeFromTheSiteAndFitOnASmallScreen)
+{
+    // PuTTY's saved sessions are listed from PUTTYDIR (a folder of the test's own), names decoded.
+    const std::string sessions = std::string(getenv("PUTTYDIR") ? getenv("PUTTYDIR") : "") + "/sessions";
+    ASSERT_FALSE(sessions.empty());
+    wxFileName::Mkdir(wxString::FromUTF8(sessions.c_str()), 0700, wxPATH_MKDIR_FULL);
+    for (const char* file : {"Office%20proxy", "Default%20Settings", "dark"})
+        std::ofstream(sessions + "/" + file) << "HostName=\\\n";
+    dialog->Destroy();
+    dialog = new ShellyardNewSiteDialog(nullptr, "Modify Connection");
+    dialog->Show();
+    SiteRecord stored;
+    stored.hostip = "10.0.0.1";
+    stored.hosttype = "ssh";
+    stored.hostport = "22";
+    stored.hostuser = "root";
+    stored.keyfile = "/home/me/.ssh/db.ppk";
+    stored.puttysession = "Office proxy";
+    dialog->SetSite(stored);
+    EXPECT_TRUE(In::AutoLogin(dialog)->IsChecked()) << "a user with a key logs in by itself";
+    EXPECT_EQ(In::Key(dialog)->GetValue(), "/home/me/.ssh/db.ppk");
+    EXPECT_TRUE(In::Key(dialog)->IsEnabled());
+    EXPECT_TRUE(In::KeyButton(dialog)->IsEnabled());
+    wxChoice* session = In::Session(dialog);
+    ASSERT_EQ(session->GetCount(), 3u);
+    EXPECT_EQ(session->GetString(0), "Default Settings");
+    EXPECT_EQ(session->GetString(1), "Office proxy");
+    EXPECT_EQ(session->GetString(2), "dark");
+    EXPECT_EQ(session->GetStringSelection(), "Office proxy");
+
+    // The dialog with its new rows still fits a 1024x768 screen.
+    EXPECT_LE(dialog->GetSize().y, 740);
+    EXPECT_LE(dialog->GetSize().x, 1024);
+
+    session->SetSelection(0);
+    In::Type(In::Key(dialog), "/keys/other.ppk");
+    In::ClickOk(dialog);
+    ASSERT_TRUE(Accepted());
+    EXPECT_EQ(dialog->GetSite().keyfile, "/keys/other.ppk");
+    EXPECT_EQ(dialog->GetSite().puttysession, "") << "Default Settings is stored as none";
+
+    // A session deleted since stays visible and chosen.
+    stored.puttysession = "gone";
+    dialog->SetSite(stored);
+    EXPECT_EQ(session->GetStringSelection(), "gone");
 }

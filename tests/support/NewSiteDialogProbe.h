@@ -26,6 +26,9 @@ struct NewSiteDialogProbe {
     static wxCheckBox* PostLogin(D* d) { return d->postLoginCheck; }
     static wxTextCtrl* Command(D* d, int i) { return i == 1 ? d->command1Text : i == 2 ? d->command2Text : d->command3Text; }
     static wxTextCtrl* Note(D* d) { return d->noteText; }
+    static wxTextCtrl* Key(D* d) { return d->keyText; }
+    static wxButton* KeyButton(D* d) { return d->keyButton; }
+    static wxChoice* Session(D* d) { return d->sessionChoice; }
     static wxButton* Ok(D* d) { return d->okButton; }
     static const wxString& StoredName(D* d) { return d->name; }
 
