@@ -101,8 +101,9 @@ TEST_F(ImportSitesTest, SshConfigAndPuttySessionsArriveRowByRowInAFolderOfTheirO
                 preview->SetChecked(i, true);
                 EXPECT_FALSE(preview->Rows()[i].checked) << "a stored site cannot be checked";
             }
-            if (rows[i].name == "jump")
+            if (rows[i].name == "jump") {
                 EXPECT_EQ(rows[i].note, "needs its own PuTTY settings");
+            }
             if (rows[i].name == "web2")
                 preview->SetChecked(i, false);
         }
