@@ -164,7 +164,8 @@ void SshConfigReader::ReadInto(const std::string& text, int depth)
             inMatch = false;
             for (size_t i = 1; i < words.size(); ++i) {
                 const std::string& alias = words[i];
-                if (alias.find_first_of("*?!") != std::string::npos || alias[0] == '-') {
+                // An empty alias ('""') names no host at all.
+                if (alias.empty() || alias.find_first_of("*?!") != std::string::npos || alias[0] == '-') {
                     ++result.skipped;
                     continue;
                 }
