@@ -82,6 +82,8 @@ TEST_F(FrameTest, MenusCarryTheirLabelsIdentifiersAcceleratorsAndHelp)
 
     const MenuRow rows[] = {
         {0, "&New Connection", 0, wxITEM_NORMAL, wxACCEL_ALT, 'N', "", false},
+        {0, "Import Sites...", 1003, wxITEM_NORMAL, 0, 0,
+         "Sites from the OpenSSH configuration or PuTTY's saved sessions", false},
         {0, "&Quit", 1000, wxITEM_NORMAL, wxACCEL_ALT, WXK_F4, "Quit the application", false},
         {1, "View Sites List", 1001, wxITEM_CHECK, 0, 0, "", true},
         {1, "&Full Screen", 0, wxITEM_CHECK, wxACCEL_ALT, 'F', "", false},
@@ -113,8 +115,8 @@ TEST_F(FrameTest, MenusCarryTheirLabelsIdentifiersAcceleratorsAndHelp)
         }
         delete accel;
     }
-    // Separators after "New Connection" and after "Putty Configuration".
-    EXPECT_TRUE(bar->GetMenu(0)->FindItemByPosition(1)->IsSeparator());
+    // Separators after "Import Sites..." and after "Putty Configuration".
+    EXPECT_TRUE(bar->GetMenu(0)->FindItemByPosition(2)->IsSeparator());
     EXPECT_TRUE(bar->GetMenu(2)->FindItemByPosition(1)->IsSeparator());
     EXPECT_TRUE(bar->GetMenu(0)->FindItemByPosition(0)->GetBitmap().IsOk());
     EXPECT_TRUE(bar->GetMenu(2)->FindItemByPosition(0)->GetBitmap().IsOk());

@@ -40,11 +40,13 @@ TEST_F(SiteTreeTest, StoredSitesAppearInDatabaseOrderWithFourCollapsedDetailLine
     EXPECT_EQ(Tree()->GetImageList()->GetImageCount(), 7);
 
     EXPECT_EQ(Labels(Root()), (std::vector<std::string>{"web", "switch", "db"}));
-    // The Auto line says whether a user name is stored, even without a password.
+    // The Auto line says whether a user name is stored; an SSH user without a password logs in
+    // through the agent or a key.
     EXPECT_EQ(Labels(Site("web")), (std::vector<std::string>{"Host:10.0.0.1", "Type:ssh", "Port:22", "Auto:Yes"}));
     EXPECT_EQ(Labels(Site("switch")),
               (std::vector<std::string>{"Host:10.0.0.2", "Type:telnet", "Port:23", "Auto:No"}));
-    EXPECT_EQ(Labels(Site("db")), (std::vector<std::string>{"Host:10.0.0.3", "Type:ssh", "Port:2222", "Auto:Yes"}));
+    EXPECT_EQ(Labels(Site("db")),
+              (std::vector<std::string>{"Host:10.0.0.3", "Type:ssh", "Port:2222", "Auto:Yes (key)"}));
     for (const wxTreeItemId& site : Children(Root())) {
         EXPECT_FALSE(Tree()->IsExpanded(site));
         EXPECT_EQ(Tree()->GetItemImage(site, wxTreeItemIcon_Normal), 2);
@@ -297,7 +299,9 @@ TEST_F(SiteTreeTest, SitesWithTheSameHostAndNameEachUseTheirOwnRow)
         pids[i] = page->GetTerminalProcess()->Pid();
     }
     const std::string withLogin = std::string("-l") + '\0' + sshUser + '\0';
-    EXPECT_EQ(CommandLineOf(pids[0]).find(std::string("-l") + '\0'), std::string::npos);
+    // The first twin has no password: its own user, for the agent or a key, and no -pw.
+    EXPECT_NE(CommandLineOf(pids[0]).find(std::string("-l") + '\0' + "somebody-else" + '\0'), std::string::npos);
+    EXPECT_EQ(CommandLineOf(pids[0]).find(std::string("-pw")), std::string::npos);
     EXPECT_NE(CommandLineOf(pids[1]).find(withLogin), std::string::npos);
     ASSERT_TRUE(WaitFor([&] { return LoginShells() == 1; }, std::chrono::seconds(15)));
     std::string shell = Shell("pgrep -x -u '" + sshUser + "' bash");
@@ -305,14 +309,12 @@ TEST_F(SiteTreeTest, SitesWithTheSameHostAndNameEachUseTheirOwnRow)
                                   "/environ | sed -n 's/^SSH_CLIENT=//p'");
     EXPECT_EQ(sshClient, "127.0.0.1 " + ClientPortOf(pids[1]) + " " + sshPort + "\n");
 
-    // Monitoring: the first twin has no password to log in with; the second gets its monitor page,
-    // whose PLink logs in as the second twin's user.
-    ExpectWarning("Warnning: Only SSH protocol site with auto-login enabled can be monitored.");
+    // Monitoring: each twin gets its monitor page, whose PLink logs in as that twin's user (the
+    // first one through the agent or a key, which it has not: its page tells the refusal).
     Choose(sites[0], ID_SITE_MONITOR);
-    ModalScript::Get().Verify();
     Choose(sites[2], ID_SITE_MONITOR);
-    ASSERT_TRUE(WaitFor([this] { return TabCount() == 3; }));
-    EXPECT_NE(dynamic_cast<ShellyardMonPanel*>(FrameProbe::Notebook(frame)->GetPage(2)), nullptr);
+    ASSERT_TRUE(WaitFor([this] { return TabCount() == 4; }));
+    EXPECT_NE(dynamic_cast<ShellyardMonPanel*>(FrameProbe::Notebook(frame)->GetPage(3)), nullptr);
     bool plinkAsSecond = false;
     for (long child : ChildProcesses())
         plinkAsSecond |= CommandLineOf(child).find("plink") != std::string::npos &&
@@ -347,15 +349,18 @@ TEST_F(SiteTreeTest, OnlySshSitesWithUserAndPasswordCanBeMonitored)
                     {"pw", "root", "ssh", "127.0.0.1", "good", "1"}});
     CreateFrame();
     int shownBefore = ModalScript::Get().ShownCount();
-    for (const char* name : {"caps", "telnet", "nopass", "nouser"}) {
+    // An SSH site with a user and no password is monitored through the agent or its key.
+    for (const char* name : {"caps", "telnet", "nouser"}) {
         SCOPED_TRACE(name);
         ExpectWarning("Warnning: Only SSH protocol site with auto-login enabled can be monitored.");
         Choose(Site(name), ID_SITE_MONITOR);
         ModalScript::Get().Verify();
     }
+    Choose(Site("nopass"), ID_SITE_MONITOR);
     Choose(Site("good"), ID_SITE_MONITOR);
     PumpEvents();
-    EXPECT_EQ(ModalScript::Get().ShownCount() - shownBefore, 4);
+    EXPECT_EQ(ModalScript::Get().ShownCount() - shownBefore, 3);
+    EXPECT_EQ(TabCount(), 2);
     auto site = FrameProbe::CurrentSite(frame);
     EXPECT_EQ(site.user, "root");
     EXPECT_EQ(site.password, "pw");
