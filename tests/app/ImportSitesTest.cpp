@@ -88,6 +88,17 @@ TEST_F(ImportSitesTest, SshConfigAndPuttySessionsArriveRowByRowInAFolderOfTheirO
     // are unreadable.
     EXPECT_EQ(found.skipped, 4);
     EXPECT_EQ(found.unreadable, 3);
+    // What is no configuration is never read: a pipe (it would wait for ever), a device without
+    // end, a folder; and a pattern that names 300 files is read up to the bound of 256 files.
+    const std::string many = home + "/many";
+    ASSERT_EQ(mkdir(many.c_str(), 0700), 0);
+    for (int i = 0; i < 300; ++i)
+        Write(many + "/" + std::to_string(1000 + i), "Host m" + std::to_string(i) + "\n");
+    ASSERT_EQ(mkfifo((home + "/pipe").c_str(), 0600), 0);
+    Write(home + "/.ssh/hostile", "Include " + home + "/pipe /dev/zero " + home + "\nInclude " + many + "/*\n");
+    ImportedSites hostile = SshConfigReader(home).ReadFile(home + "/.ssh/hostile");
+    EXPECT_EQ(hostile.sites.size(), 253u);
+    EXPECT_EQ(hostile.unreadable, 3 + 47);
 
     // The preview: the stored site is marked and unchecked; the user also leaves out web2.
     ModalScript::Get().ExpectDialog<ImportPreviewDialog>("the preview", [&](ImportPreviewDialog* preview) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
-#include <sstream>
+#include <sys/stat.h>
 #ifndef _WIN32
 #include <glob.h>
 #endif
@@ -11,6 +11,11 @@
 namespace {
 const size_t kLongestLine = 64 * 1024;
 const int kDeepestInclude = 16;
+// A configuration is a few kilobytes; an Include pattern such as "/*/*" could name thousands of
+// files, some of them huge. Bounds on each file and on how many are read keep an import short.
+const long long kLargestFile = 8 * 1024 * 1024;
+const int kMostFiles = 256;
+const long long kMostBytes = 16 * 1024 * 1024;
 
 std::string Lower(std::string text)
 {
@@ -47,14 +52,25 @@ std::vector<std::string> Words(const std::string& line)
     return words;
 }
 
+// Only regular files with something in them are read: a device, a pipe or a kernel file (those
+// say they are empty) could give no end or wait for ever.
 bool ReadWhole(const std::string& path, std::string& text)
 {
+    struct stat facts {};
+    if (stat(path.c_str(), &facts) != 0 || !S_ISREG(facts.st_mode))
+        return false;
+    if (facts.st_size == 0) {
+        text.clear();
+        return true;
+    }
+    if (facts.st_size > kLargestFile)
+        return false;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
-    std::ostringstream content;
-    content << in.rdbuf();
-    text = content.str();
+    text.assign(static_cast<size_t>(facts.st_size), '\0');
+    in.read(&text[0], facts.st_size);
+    text.resize(static_cast<size_t>(in.gcount()));
     return !in.bad();
 }
 }  // namespace
@@ -71,6 +87,8 @@ std::string SshConfigReader::Expand(const std::string& path) const
 ImportedSites SshConfigReader::ReadFile(const std::string& path)
 {
     result = ImportedSites();
+    filesRead = 0;
+    bytesRead = 0;
     std::string text;
     if (!ReadWhole(path, text)) {
         ++result.unreadable;
@@ -85,6 +103,8 @@ ImportedSites SshConfigReader::ReadText(const std::string& text)
 {
     result = ImportedSites();
     reading.clear();
+    filesRead = 0;
+    bytesRead = 0;
     ReadInto(text, 0);
     return result;
 }
@@ -108,12 +128,16 @@ void SshConfigReader::IncludeFiles(const std::string& pattern, int depth)
     files.push_back(full);
 #endif
     for (const std::string& file : files) {
+        if (++filesRead > kMostFiles) {
+            ++result.unreadable;  // past the bound on included files
+            continue;
+        }
         if (depth >= kDeepestInclude || std::find(reading.begin(), reading.end(), file) != reading.end()) {
             ++result.unreadable;  // an Include loop
             continue;
         }
         std::string text;
-        if (!ReadWhole(file, text)) {
+        if (!ReadWhole(file, text) || (bytesRead += static_cast<long long>(text.size())) > kMostBytes) {
             ++result.unreadable;
             continue;
         }
