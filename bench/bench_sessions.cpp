@@ -9,7 +9,8 @@
 //   3. a 40-character command broadcast to ten terminal tabs (target: all ten results on the server
 //      within 2 s);
 //   4. the same command to ten tabs chosen of forty open, against ten tabs alone (target: no
-//      longer), with and without a shifted character in it (BENCH_PARTS=broadcast runs 3 and 4 only).
+//      longer), with and without a shifted character in it (BENCH_PARTS=broadcast runs 3 and 4 only,
+//      BENCH_PARTS=forty the forty all at once and part 2's forty sites only).
 // Run it next to the test SSH server on a private X server:
 //   tests/support/with-sshd.sh tests/support/with-xvfb.sh build/bench/bench_sessions
 #include "BenchSupport.h"
@@ -357,9 +358,12 @@ int main(int argc, char** argv)
         WaitUntil([&] { return bench.frame->IsShownOnScreen(); }, std::chrono::seconds(5));
         WaitUntil([] { return false; }, std::chrono::milliseconds(300));
 
-        if (Env("BENCH_PARTS") != "broadcast") {
-            bench.ConnectLatency(15);
-            bench.FortyBare();
+        const std::string parts = Env("BENCH_PARTS");
+        if (parts != "broadcast") {
+            if (parts != "forty") {
+                bench.ConnectLatency(15);
+                bench.FortyBare();
+            }
             bench.bareAtOnce = bench.FortyBareAtOnce();
             // BENCH_PARALLEL="1 2 3 4" compares several numbers of connections at a time.
             std::istringstream parallel(Env("BENCH_PARALLEL").empty()
@@ -368,8 +372,10 @@ int main(int argc, char** argv)
             for (int count; parallel >> count;)
                 bench.FortySites(count);
         }
-        bench.Broadcast();
-        bench.ChosenBroadcast();
+        if (parts != "forty") {
+            bench.Broadcast();
+            bench.ChosenBroadcast();
+        }
 
         bench.frame->Destroy();
         WaitUntil([] { return TerminalProcess::RunningCount() == 0; }, std::chrono::seconds(10));

@@ -54,8 +54,8 @@ void ShellyardSitesPanel::FocusFind()
 }
 
 // Folders first, each with its folders and then its sites, so that folders stand above the sites
-// of their level. Every site is shown, however many there are: a store is never cut short
-// silently. Detail lines come when a site is first opened.
+// of their level. Every site of the top level is shown, however many there are: a store is never
+// cut short silently. Detail lines come when a site is first opened.
 void ShellyardSitesPanel::Fill()
 {
     std::unique_ptr<SiteList> sites = store ? store->ListSites() : nullptr;
@@ -64,23 +64,70 @@ void ShellyardSitesPanel::Fill()
     std::vector<SiteFolder> folders = store && sites ? store->ListFolders() : std::vector<SiteFolder>();
     const SiteList none;
     catalog.Load(sites ? *sites : none, folders);
+    sites.reset();
 
     siteTree->Freeze();
-    BuildContents(0, siteTree->GetRootItem());
+    size_t budget = kEagerNodes;
+    BuildContents(0, siteTree->GetRootItem(), budget);
     siteTree->Thaw();
     Changed();
 }
 
-void ShellyardSitesPanel::BuildContents(long long folder, const wxTreeItemId& node)
+// The folder's folders and sites under its node; then, while the budget of nodes lasts, the
+// contents of each of those folders, and so on down. A folder left over shows its button and gets
+// its contents when it is first opened (or something in it is shown to the user): with tens of
+// thousands of sites in folders, nodes nobody has opened would cost most of the start.
+void ShellyardSitesPanel::BuildContents(long long folder, const wxTreeItemId& node, size_t& budget)
 {
     size_t position = siteTree->GetChildrenCount(node, false);
+    std::vector<std::pair<long long, wxTreeItemId>> inner;
     for (long long id : catalog.FoldersIn(folder)) {
         wxTreeItemId child = AddFolderNode(siteTree, node, *catalog.FindFolder(id), position++);
         folderNodes[id] = child;
-        BuildContents(id, child);
+        inner.emplace_back(id, child);
     }
-    for (long long rowid : catalog.SitesIn(folder))
+    const std::vector<long long> sites = catalog.SitesIn(folder);
+    for (long long rowid : sites)
         siteNodes[rowid] = AddSiteNode(siteTree, node, *catalog.FindSite(rowid), position++);
+    budget -= std::min(budget, inner.size() + sites.size());
+    for (const auto& [id, child] : inner) {
+        if (budget > 0) {
+            BuildContents(id, child, budget);
+        } else {
+            unbuiltFolders.insert(id);
+            siteTree->SetItemHasChildren(child, catalog.HasContents(id));
+        }
+    }
+}
+
+void ShellyardSitesPanel::BuildFolder(long long folder)
+{
+    auto unbuilt = unbuiltFolders.find(folder);
+    auto node = folderNodes.find(folder);
+    if (unbuilt == unbuiltFolders.end() || node == folderNodes.end())
+        return;
+    unbuiltFolders.erase(unbuilt);
+    size_t budget = kEagerNodes;
+    siteTree->Freeze();
+    BuildContents(folder, node->second, budget);
+    siteTree->Thaw();
+}
+
+void ShellyardSitesPanel::RevealFolder(long long folder)
+{
+    std::vector<long long> chain;
+    std::unordered_set<long long> seen;
+    for (const SiteFolder* at = catalog.FindFolder(folder); at && seen.insert(at->id).second;
+         at = catalog.FindFolder(at->parent))
+        chain.push_back(at->id);
+    // From the top down: a folder's node is there once its parent's contents are.
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        BuildFolder(*it);
+}
+
+bool ShellyardSitesPanel::ContentsShown(long long folder) const
+{
+    return folder == 0 || (folderNodes.count(folder) > 0 && unbuiltFolders.count(folder) == 0);
 }
 
 wxTreeItemId ShellyardSitesPanel::AddSiteNode(wxTreeCtrl* tree, const wxTreeItemId& parent,
@@ -135,6 +182,8 @@ void ShellyardSitesPanel::OnTreeItemExpanding(wxTreeEvent& event)
     SiteTreeItemData* data = DataOf(tree, event.GetItem());
     if (data && data->IsSite() && tree->GetChildrenCount(event.GetItem(), false) == 0)
         AddDetailLines(tree, event.GetItem());
+    else if (data && data->IsFolder() && tree == siteTree)
+        BuildFolder(data->GetFolder());
     event.Skip();
 }
 
@@ -208,7 +257,16 @@ void ShellyardSitesPanel::PlaceSite(long long rowid, bool select, bool expand)
     const SiteCatalog::Site* site = catalog.FindSite(rowid);
     if (!site)
         return;
-    wxTreeItemId node = AddSiteNode(siteTree, FolderNode(site->folder), *site, catalog.SitePosition(rowid));
+    // A site the user is to see has its folders made; in a folder not opened yet it comes with the
+    // folder's contents (perhaps just now).
+    if (select || expand || menuOnIt)
+        RevealFolder(site->folder);
+    if (!ContentsShown(site->folder))
+        return;
+    auto made = siteNodes.find(rowid);
+    wxTreeItemId node = made != siteNodes.end()
+                            ? made->second
+                            : AddSiteNode(siteTree, FolderNode(site->folder), *site, catalog.SitePosition(rowid));
     siteNodes[rowid] = node;
     if (menuOnIt)
         menuItem = node;
@@ -626,6 +684,7 @@ void ShellyardSitesPanel::DeleteAllSites()
     catalog.Clear();
     siteNodes.clear();
     folderNodes.clear();
+    unbuiltFolders.clear();
     siteTree->DeleteChildren(siteTree->GetRootItem());
     Changed();
 }

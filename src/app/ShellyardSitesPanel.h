@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 class ShellyardFrame;
 class SiteStore;
@@ -74,8 +75,19 @@ private:
                                size_t position);
     // The site tree's node of a folder (the root for 0).
     wxTreeItemId FolderNode(long long folder) const;
-    // Builds the folder's folders and sites under node, as the catalog has them.
-    void BuildContents(long long folder, const wxTreeItemId& node);
+    // Folders get their contents while the tree holds fewer new nodes than this; the others when
+    // they are first opened. Small stores are thus built whole.
+    static constexpr size_t kEagerNodes = 2000;
+    // Builds the folder's folders and sites under node, as the catalog has them, and the contents
+    // of those folders while budget (nodes) lasts; the others are left to be made later.
+    void BuildContents(long long folder, const wxTreeItemId& node, size_t& budget);
+    // Makes the contents of a folder left to be made later (nothing for any other).
+    void BuildFolder(long long folder);
+    // Makes the contents of the folder and of every folder above it, so that what is placed in it
+    // can be shown.
+    void RevealFolder(long long folder);
+    // Whether the folder's contents are in the site tree (always for the top level, 0).
+    bool ContentsShown(long long folder) const;
     // The site tree shows a site or folder anew where the catalog has it now.
     void PlaceSite(long long rowid, bool select = false, bool expand = false);
     // The site's node shows its name and detail lines as the catalog has them now.
@@ -128,6 +140,7 @@ private:
     SiteCatalog catalog;
     std::unordered_map<long long, wxTreeItemId> siteNodes;    // in siteTree, by rowid
     std::unordered_map<long long, wxTreeItemId> folderNodes;  // in siteTree, by folder id
+    std::unordered_set<long long> unbuiltFolders;             // shown, their contents not made yet
 
     // What the last context menu was opened on: its tree and node, and for a site node the site as
     // read then.

@@ -99,20 +99,32 @@ void ShellyardSitesPanel::DeleteFolder(long long id)
     }
     std::vector<long long> folders = catalog.FoldersIn(id);
     std::vector<long long> sites = catalog.SitesIn(id);
+    std::vector<long long> opened;
+    for (long long inner : folders) {
+        auto node = folderNodes.find(inner);
+        if (node != folderNodes.end() && siteTree->IsExpanded(node->second))
+            opened.push_back(inner);
+    }
     catalog.RemoveFolder(id);
     siteTree->Freeze();
-    // What was inside comes up one level, each at its place there; the folder node goes last.
+    // The folder's node goes first, so that what was inside comes up one level each at its place
+    // among the nodes that stay there; opened folders stay open.
+    RemoveFolderNode(id);
     for (long long inner : folders)
         PlaceFolder(inner);
     for (long long rowid : sites)
         PlaceSite(rowid);
-    RemoveFolderNode(id);
+    for (long long inner : opened) {
+        BuildFolder(inner);
+        siteTree->Expand(FolderNode(inner));
+    }
     siteTree->Thaw();
     menuItem = wxTreeItemId();
     Changed();
 }
 
-// The folder's node and everything below it are made anew at the folder's place in its parent.
+// The folder's node and everything below it are made anew at the folder's place in its parent
+// (whose contents are made first when they were not yet).
 void ShellyardSitesPanel::PlaceFolder(long long id)
 {
     const SiteFolder* folder = catalog.FindFolder(id);
@@ -124,11 +136,21 @@ void ShellyardSitesPanel::PlaceFolder(long long id)
         wasExpanded = siteTree->IsExpanded(known->second);
         RemoveFolderNode(id);
     }
-    wxTreeItemId node = AddFolderNode(siteTree, FolderNode(folder->parent), *folder, catalog.FolderPosition(id));
-    folderNodes[id] = node;
-    BuildContents(id, node);
-    if (wasExpanded)
+    RevealFolder(folder->parent);
+    auto made = folderNodes.find(id);  // made with its parent's contents just now
+    wxTreeItemId node;
+    if (made != folderNodes.end()) {
+        node = made->second;
+    } else {
+        node = AddFolderNode(siteTree, FolderNode(folder->parent), *folder, catalog.FolderPosition(id));
+        folderNodes[id] = node;
+        size_t budget = kEagerNodes;
+        BuildContents(id, node, budget);
+    }
+    if (wasExpanded) {
+        BuildFolder(id);
         siteTree->Expand(node);
+    }
 }
 
 // The folder's node goes with everything below it (their maps forget them first).
@@ -150,11 +172,13 @@ void ShellyardSitesPanel::RemoveFolderNode(long long id)
                 siteNodes.erase(data->GetRowid());
             else if (data->IsFolder()) {
                 folderNodes.erase(data->GetFolder());
+                unbuiltFolders.erase(data->GetFolder());
                 below.push_back(child);
             }
         }
     }
     folderNodes.erase(id);
+    unbuiltFolders.erase(id);
     if (menuTree == siteTree && menuItem.IsOk()) {
         for (wxTreeItemId at = menuItem; at.IsOk(); at = siteTree->GetItemParent(at)) {
             if (at == node) {

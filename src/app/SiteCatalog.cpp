@@ -15,8 +15,6 @@ SiteCatalog::Site EntryOf(const SiteRecord& record)
     site.note = record.hostcomments;
     site.hasUser = !record.hostuser.empty();
     site.keyLogin = site.hasUser && record.hostpasswd.empty() && record.hosttype == "ssh";
-    // A line end between the fields, so that a match never spans two of them.
-    site.haystack = (record.hostname + "\n" + record.hostip + "\n" + record.hostcomments).Lower();
     return site;
 }
 }  // namespace
@@ -53,8 +51,21 @@ void SiteCatalog::Load(const SiteList& list, const std::vector<SiteFolder>& stor
             parent = found->second.parent;
         }
     }
-    for (size_t i = 0; i < list.GetCount(); ++i)
-        PutSite(list.Item(i));
+    // The store lists sites by rowid, so each one goes at the end of its maps (any other order
+    // still comes out right, only slower).
+    for (size_t i = 0; i < list.GetCount(); ++i) {
+        Site site = EntryOf(list.Item(i));
+        if (site.folder != 0 && folders.find(site.folder) == folders.end())
+            site.folder = 0;
+        if (sites.find(site.rowid) != sites.end()) {
+            PutSite(list.Item(i));
+            continue;
+        }
+        std::set<long long>& inFolder = sitesByFolder[site.folder];
+        inFolder.insert(inFolder.end(), site.rowid);
+        const long long rowid = site.rowid;
+        sites.emplace_hint(sites.end(), rowid, std::move(site));
+    }
 }
 
 void SiteCatalog::PutSite(const SiteRecord& record)
@@ -153,6 +164,14 @@ void SiteCatalog::Order() const
         });
     }
     ordered = true;
+}
+
+void SiteCatalog::MakeSearchable() const
+{
+    Order();
+    if (searchable)
+        return;
+    searchable = true;
     treeOrder.clear();
     treeOrder.reserve(sites.size());
     std::vector<long long> rowids;
@@ -161,11 +180,16 @@ void SiteCatalog::Order() const
     haystacks.clear();
     haystackStarts.clear();
     haystackStarts.reserve(rowids.size() + 1);
+    // Name, host and note in lower case, a line end between them so that a match never spans two.
     for (long long rowid : rowids) {
         const Site& site = sites.at(rowid);
         treeOrder.push_back(&site);
         haystackStarts.push_back(haystacks.size());
-        haystacks += site.haystack.ToStdWstring();
+        for (const wxString* field : {&site.name, &site.host, &site.note}) {
+            if (field != &site.name)
+                haystacks += L'\n';
+            haystacks += field->Lower().ToStdWstring();
+        }
         haystacks += L'\0';
     }
     haystackStarts.push_back(haystacks.size());
@@ -184,6 +208,13 @@ std::vector<long long> SiteCatalog::SitesIn(long long folder) const
     if (found == sitesByFolder.end())
         return {};
     return std::vector<long long>(found->second.begin(), found->second.end());
+}
+
+bool SiteCatalog::HasContents(long long folder) const
+{
+    Order();
+    auto sitesIn = sitesByFolder.find(folder);
+    return foldersByParent.count(folder) > 0 || (sitesIn != sitesByFolder.end() && !sitesIn->second.empty());
 }
 
 void SiteCatalog::CollectSites(long long folder, std::vector<long long>& out) const
@@ -253,7 +284,7 @@ bool SiteCatalog::NameTaken(long long parent, const wxString& name, long long ex
 
 SiteCatalog::Matches SiteCatalog::Match(const wxString& text, size_t limit) const
 {
-    Order();
+    MakeSearchable();
     const std::wstring needle = text.Lower().ToStdWstring();
     Matches matches;
     if (needle.empty())

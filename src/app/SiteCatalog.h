@@ -20,7 +20,6 @@ public:
         wxString name, host, protocol, port, note;
         bool hasUser = false;
         bool keyLogin = false;  // SSH with a user and no password: the agent or a key logs in
-        wxString haystack;  // name, host and note in lower case, for Find
     };
 
     void Clear();
@@ -44,6 +43,8 @@ public:
     // The folders and the sites directly in a folder (0: the top level), in tree order.
     std::vector<long long> FoldersIn(long long folder) const;
     std::vector<long long> SitesIn(long long folder) const;
+    // Whether a folder holds any site or folder.
+    bool HasContents(long long folder) const;
     // Every site inside the folder, those of its folders too, in tree order.
     std::vector<long long> SitesUnder(long long folder) const;
     // Where a folder goes among its parent's folders, and a site among its folder's sites.
@@ -67,19 +68,24 @@ public:
 private:
     static bool NameBefore(const wxString& a, const wxString& b);
     void CollectSites(long long folder, std::vector<long long>& out) const;
-    // The folders of each folder in name order, and every site in tree order: made again after a
-    // change, the first time they are needed (Find reads them at every keystroke).
+    // The folders of each folder in name order: made again after a change, the first time they are
+    // needed.
     void Order() const;
-    void Changed() { ordered = false; }
+    // Every site in tree order and the text Find searches: made again after a change, at the first
+    // search (Find reads them at every keystroke; the start never needs them).
+    void MakeSearchable() const;
+    void Changed() { ordered = searchable = false; }
 
     std::map<long long, Site> sites;
     std::map<long long, SiteFolder> folders;
     std::map<long long, std::set<long long>> sitesByFolder;
     mutable bool ordered = false;
+    mutable bool searchable = false;
     mutable std::map<long long, std::vector<long long>> foldersByParent;
     mutable std::vector<const Site*> treeOrder;
-    // Every site's haystack in tree order, one after the other, each ended by a NUL, and where each
-    // begins: Find reads memory in one run instead of visiting every site.
+    // Every site's name, host and note in lower case, in tree order, one site after the other, each
+    // ended by a NUL, and where each begins: Find reads memory in one run instead of visiting every
+    // site; made at the first search after a change, not at start.
     mutable std::wstring haystacks;
     mutable std::vector<size_t> haystackStarts;
 };

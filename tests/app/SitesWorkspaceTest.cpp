@@ -11,6 +11,7 @@
 #include "storage/SiteStore.h"
 
 #include <filesystem>
+#include <map>
 #include <sys/stat.h>
 #include <thread>
 #include <wx/choicdlg.h>
@@ -539,6 +540,87 @@ TEST_F(SitesWorkspaceTest, FindOnAThousandSitesThenDeletingAFolderAndAllSites)
     DestroyFrame();
     CreateFrame();
     EXPECT_EQ(Outline(), "Sites List[]");
+}
+
+// Six thousand sites in thirty folders, one folder holding another: the first folders come filled at
+// start, the later ones when they are opened or something is put into them; every site is there
+// once, in its folder, whatever is done to folders not opened yet.
+TEST_F(SitesWorkspaceTest, FoldersOfALargeStoreAreFilledWhenOpenedAndLoseNothing)
+{
+    std::vector<Row> rows;
+    for (int i = 0; i < 6000; ++i)
+        rows.push_back({"", "", "ssh", "10.1." + std::to_string(i / 256) + "." + std::to_string(i % 256),
+                        "site-" + std::to_string(i), "22", "", ""});
+    CreateDatabase(rows);
+    {
+        SiteStore setup(nullptr);
+        ASSERT_EQ(setup.Open(DatabasePath()), 1);
+        for (int f = 0; f < 30; ++f)
+            ASSERT_EQ(setup.AddFolder(0, wxString::Format("team %02d", f)), f + 1);
+        ASSERT_EQ(setup.AddFolder(30, "inner"), 31);
+    }
+    // site-n (rowid n + 1) in team n / 200; the last ten of team 29 in its folder "inner".
+    RunSql("insert into shellyard_site_folder select rowid, case when rowid > 5990 then 31 else (rowid - 1) / 200 + 1 "
+           "end from tbl_hostsite;");
+    CreateFrame();
+    auto childCount = [&](const std::string& label) { return Tree()->GetChildrenCount(Node(label), false); };
+    EXPECT_EQ(Tree()->GetChildrenCount(Root(), false), 30u);
+    EXPECT_EQ(childCount("team 00"), 200u);
+    EXPECT_EQ(childCount("team 29"), 0u) << "not made before it is opened";
+    EXPECT_TRUE(Tree()->ItemHasChildren(Node("team 29")));
+    Tree()->Expand(Node("team 29"));
+    EXPECT_EQ(childCount("team 29"), 1u + 190u);
+    EXPECT_EQ(Tree()->GetItemText(Tree()->GetLastChild(Node("inner"))), "site-5999");
+    EXPECT_EQ(Outline(FrameProbe::Tree(frame), Node("inner")),
+              "inner[site-5990,site-5991,site-5992,site-5993,site-5994,site-5995,site-5996,site-5997,site-5998,"
+              "site-5999]");
+
+    // Dragged into a folder not opened yet: the folder is filled, the site selected in it.
+    Drag(Node("site-0"), Node("team 28"));
+    EXPECT_EQ(childCount("team 28"), 201u);
+    EXPECT_EQ(Tree()->GetItemText(Tree()->GetSelection()), "site-0");
+    EXPECT_EQ(Tree()->GetItemParent(Tree()->GetSelection()), Node("team 28"));
+    EXPECT_EQ(childCount("team 00"), 199u);
+    // A folder not opened yet is deleted: its sites come up to the top level, after the folders.
+    ModalScript::Get().ExpectMessage(
+        "Delete the folder team 27? Its sites and folders move to Sites List; no site is deleted.", "Shellyard",
+        wxYES_NO, wxID_YES);
+    ChooseOn("team 27", ID_FOLDER_DELETE);
+    ModalScript::Get().Verify();
+    EXPECT_EQ(Tree()->GetChildrenCount(Root(), false), 29u + 200u);
+    EXPECT_EQ(Tree()->GetItemText(Tree()->GetLastChild(Root())), "site-5599");
+    // A folder not opened yet is moved into an opened one and keeps its sites.
+    Drag(Node("team 26"), Node("team 29"));
+    Tree()->Expand(Node("team 26"));
+    EXPECT_EQ(childCount("team 26"), 200u);
+    EXPECT_EQ(Tree()->GetItemParent(Node("team 26")), Node("team 29"));
+
+    // After a restart, every site is in the tree exactly once, in the folder the store has it in.
+    DestroyFrame();
+    CreateFrame();
+    std::map<std::string, std::string> folderOf;
+    std::vector<std::pair<wxTreeItemId, std::string>> pending{{Root(), ""}};
+    size_t sites = 0;
+    while (!pending.empty()) {
+        auto [node, path] = pending.back();
+        pending.pop_back();
+        for (const wxTreeItemId& child : Children(node)) {
+            auto* data = dynamic_cast<SiteTreeItemData*>(Tree()->GetItemData(child));
+            const std::string label = Tree()->GetItemText(child).utf8_string();
+            if (data && data->IsFolder()) {
+                pending.push_back({child, path + "/" + label});
+            } else if (data && data->IsSite()) {
+                ++sites;
+                EXPECT_TRUE(folderOf.emplace(label, path).second) << label << " twice";
+            }
+        }
+    }
+    EXPECT_EQ(sites, 6000u);
+    EXPECT_EQ(folderOf["site-0"], "/team 28");
+    EXPECT_EQ(folderOf["site-5400"], "");
+    EXPECT_EQ(folderOf["site-5200"], "/team 29/team 26");
+    EXPECT_EQ(folderOf["site-5995"], "/team 29/inner");
+    EXPECT_EQ(folderOf["site-1"], "/team 00");
 }
 
 namespace {
