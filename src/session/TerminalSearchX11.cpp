@@ -9,6 +9,7 @@
 #include <chrono>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -19,45 +20,135 @@ bool watching = false;
 // What every search may know of a client window at the top level once it shows it: the process of a
 // window of class "PuTTY" (with its process property set), or -1 for a window of another class.
 // Searches for several programs at once then ask the server about each new window once, not once
-// each. It holds only while a watch is on: its identifiers go stale when their windows are
-// destroyed or leave the top level (a terminal embedded in a tab of ours), since the server hands
-// a departed client's identifiers to new windows.
+// each. It holds only while a watch is on: an identifier goes stale when its window is destroyed
+// or leaves the top level (a terminal embedded in a tab of ours), since the server hands a departed
+// client's identifiers to new windows.
 std::unordered_map<Window, long> settledWindows;
-unsigned long settledDestroysSeen = 0;
 
-// Top-level windows destroyed while a watch was on: DestroyNotify events of the root's children,
-// counted as the toolkit handles them and as they wait in the queue (a look's own round trips read
-// them in).
-unsigned long destroyedTopLevels = 0;
-std::unordered_set<unsigned long> countedDestroys;  // serials of those counted from the queue
+// Top-level windows destroyed, or gone from the top level into another window (a window manager's
+// frame, a tab of ours), while a watch was on, in the order heard of: DestroyNotify and
+// ReparentNotify events of the root's children, taken as the toolkit handles them and as they wait
+// in the queue (a look's own round trips read them in). A window that left the top level counts as
+// gone: it may be destroyed later without the root hearing of it. A search remembers how far it
+// has read; the log is begun anew now and then, and a search that read an older one forgets
+// everything.
+std::vector<Window> destroyedLog;
+unsigned long destroyedLogEpoch = 1;
+size_t settledDestroysRead = 0;
+std::unordered_set<unsigned long> countedDestroys;  // serials of those taken from the queue
+const size_t kDestroyedLogLimit = 4096;
 
-bool IsTopLevelDestroy(Display* display, const XEvent* event)
+// Top-level windows without a class that are not mapped (the toolkits' helper windows: clipboard,
+// input methods, group leaders), learnt while a watch is on: neither a terminal nor a window
+// manager's frame with one inside can be among them until they are mapped, which the root hears
+// of. Shared by every search.
+std::unordered_set<Window> idleTopLevels;
+
+// Changes at the top level heard of while a watch is on: windows created, mapped, unmapped,
+// re-parented or destroyed there, and properties of the root changed (a window manager's list of
+// its clients). A search that has looked through everything needs to look again only after one.
+unsigned long topLevelChanges = 0;
+// However quiet the top level seems, a search looks again after this long: a window manager may
+// map a client inside a frame it showed earlier, which tells the root nothing.
+const std::chrono::milliseconds kQuietLookInterval(100);
+
+// Whether the event changes what is at the top level (see topLevelChanges).
+bool IsTopLevelChange(Display* display, const XEvent& event)
 {
-    return event->type == DestroyNotify && event->xdestroywindow.event == DefaultRootWindow(display);
+    const Window root = DefaultRootWindow(display);
+    switch (event.type) {
+    case CreateNotify:
+        return event.xcreatewindow.parent == root;
+    case MapNotify:
+        return event.xmap.event == root;
+    case UnmapNotify:
+        return event.xunmap.event == root;
+    case ReparentNotify:
+        return event.xreparent.event == root;
+    case DestroyNotify:
+        return event.xdestroywindow.event == root;
+    case PropertyNotify:
+        return event.xproperty.window == root;
+    default:
+        return false;
+    }
+}
+
+Bool FindQueuedChange(Display* display, XEvent* event, XPointer found)
+{
+    if (IsTopLevelChange(display, *event))
+        *reinterpret_cast<bool*>(found) = true;
+    return False;  // every event stays queued for the toolkit
+}
+
+// Whether a change at the top level has arrived that the toolkit has not handled yet: what the
+// server has sent is read in without waiting, and the queue looked through.
+bool ChangeQueued(Display* display)
+{
+    if (XEventsQueued(display, QueuedAfterReading) == 0)
+        return false;
+    bool found = false;
+    XEvent unused;
+    XCheckIfEvent(display, &unused, FindQueuedChange, reinterpret_cast<XPointer>(&found));
+    return found;
+}
+
+// The window that the event says left the top level, or None.
+Window WindowLeavingTopLevel(Display* display, const XEvent* event)
+{
+    const Window root = DefaultRootWindow(display);
+    if (event->type == DestroyNotify && event->xdestroywindow.event == root)
+        return event->xdestroywindow.window;
+    if (event->type == ReparentNotify && event->xreparent.event == root && event->xreparent.parent != root)
+        return event->xreparent.window;
+    return None;
+}
+
+void LogDestroy(Window window)
+{
+    if (destroyedLog.size() >= kDestroyedLogLimit) {
+        destroyedLog.clear();
+        ++destroyedLogEpoch;
+        settledWindows.clear();
+        settledDestroysRead = 0;
+    }
+    destroyedLog.push_back(window);
 }
 
 Bool CountQueuedDestroy(Display* display, XEvent* event, XPointer)
 {
-    if (IsTopLevelDestroy(display, event) && countedDestroys.insert(event->xany.serial).second)
-        ++destroyedTopLevels;
+    Window gone = WindowLeavingTopLevel(display, event);
+    if (gone != None && countedDestroys.insert(event->xany.serial).second)
+        LogDestroy(gone);
     return False;  // every event stays queued for the toolkit
 }
 
-// Forgets what a search (and what every search) learnt once a top-level window has gone since.
-// Called after a round trip, which reads in every event the server sent before its answer.
+// Forgets what a search (and what every search) learnt of windows that have gone since: a
+// destroyed top-level window itself, and every window seen inside a window manager's frame (the
+// frame may have been the one destroyed, and its client with it). Called after a round trip, which
+// reads in every event the server sent before its answer.
 void ForgetIfWindowsWentAway(Display* display, WindowSearch& search)
 {
     XEvent unused;
     XCheckIfEvent(display, &unused, CountQueuedDestroy, nullptr);
-    if (search.destroysSeen != destroyedTopLevels) {
+    if (search.destroysEpoch != destroyedLogEpoch) {
         search.ruledOut.clear();
+        search.ruledOutBelow.clear();
         search.unmapped = 0;
-        search.destroysSeen = destroyedTopLevels;
+        search.destroysEpoch = destroyedLogEpoch;
+        search.destroysSeen = destroyedLog.size();
     }
-    if (settledDestroysSeen != destroyedTopLevels) {
-        settledWindows.clear();
-        settledDestroysSeen = destroyedTopLevels;
+    if (search.destroysSeen < destroyedLog.size()) {
+        for (size_t i = search.destroysSeen; i < destroyedLog.size(); ++i) {
+            search.ruledOut.erase(destroyedLog[i]);
+            if (search.unmapped == destroyedLog[i])
+                search.unmapped = 0;
+        }
+        search.ruledOutBelow.clear();
+        search.destroysSeen = destroyedLog.size();
     }
+    for (; settledDestroysRead < destroyedLog.size(); ++settledDestroysRead)
+        settledWindows.erase(destroyedLog[settledDestroysRead]);
 }
 
 // WM_CLASS of a client window; false for windows that carry none (window-manager frames, GDK's
@@ -98,7 +189,8 @@ struct LookBudget {
     size_t ruledOutBefore;
     bool Spent() const
     {
-        return search && search->ruledOut.size() > ruledOutBefore && std::chrono::steady_clock::now() >= end;
+        return search && search->ruledOut.size() + search->ruledOutBelow.size() > ruledOutBefore &&
+               std::chrono::steady_clock::now() >= end;
     }
 };
 
@@ -116,14 +208,22 @@ enum class Candidate {
 Candidate Examine(Display* display, Window window, long processId, bool atTop, WindowSearch* search)
 {
     bool isTerminal = false;
-    if (!ClassOf(display, window, isTerminal))
+    if (!ClassOf(display, window, isTerminal)) {
+        if (atTop && watching) {
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsUnmapped) {
+                idleTopLevels.insert(window);
+                return Candidate::NotIt;
+            }
+        }
         return Candidate::Frame;
+    }
     long owner = isTerminal ? ForeignWindows::ProcessProperty(display, window) : 0;
     if (!isTerminal || owner != processId) {
         // A new window may get its class before its process property: only a window that shows
         // another class or another process is ruled out for good.
         if (search && (!isTerminal || owner != 0)) {
-            search->ruledOut.insert(window);
+            (atTop ? search->ruledOut : search->ruledOutBelow).insert(window);
             if (watching && atTop)
                 settledWindows[window] = isTerminal ? owner : -1;
         }
@@ -141,7 +241,7 @@ Candidate Examine(Display* display, Window window, long processId, bool atTop, W
         // window (the client leader of itself, never mapped) and its override-redirect helpers
         // (popups, selection windows). What remains is the main window, not viewable yet.
         if (attributes.override_redirect || IsClientLeader(display, window))
-            search->ruledOut.insert(window);
+            (atTop ? search->ruledOut : search->ruledOutBelow).insert(window);
         else
             search->unmapped = window;
     }
@@ -150,7 +250,8 @@ Candidate Examine(Display* display, Window window, long processId, bool atTop, W
 
 bool Skipped(Window window, const WindowSearch* search)
 {
-    return search && (search->ruledOut.count(window) || search->unmapped == window);
+    return search && (search->ruledOut.count(window) || search->ruledOutBelow.count(window) ||
+                      search->unmapped == window);
 }
 
 // Looks through the children of parent for the terminal window of processId. Client windows (those
@@ -162,7 +263,8 @@ Window FindBelow(Display* display, Window parent, long processId, int depth, Win
 {
     Window root = None, parentOfParent = None, *children = nullptr;
     unsigned int count = 0;
-    if (!XQueryTree(display, parent, &root, &parentOfParent, &children, &count))
+    bool listed; listed = XQueryTree(display, parent, &root, &parentOfParent, &children, &count);
+    if (!listed)
         return None;
     // Only the root's children matter, and its listing is the round trip that read their destroys in.
     if (search && parent == root)
@@ -170,7 +272,7 @@ Window FindBelow(Display* display, Window parent, long processId, int depth, Win
     Window found = None;
     for (unsigned int i = 0; i < count && found == None && !budget.Spent(); ++i) {
         Window child = children[i];
-        if (Skipped(child, search))
+        if (Skipped(child, search) || (watching && parent == root && idleTopLevels.count(child)))
             continue;
         auto settled = search && watching ? settledWindows.find(child) : settledWindows.end();
         if (settled != settledWindows.end() && settled->second != processId) {
@@ -212,6 +314,16 @@ namespace TerminalSearch {
 
 Window Find(Display* display, long processId, WindowSearch* search)
 {
+    const auto now = std::chrono::steady_clock::now();
+    if (search && watching && search->lookedThrough && search->changesSeen == topLevelChanges &&
+        now - search->lastLook < kQuietLookInterval && !ChangeQueued(display))
+        return None;
+    if (search) {
+        // Changes heard of from now on, during this look's own questions too, make the next look.
+        search->lookedThrough = false;
+        search->changesSeen = topLevelChanges;
+        search->lastLook = now;
+    }
     if (search && search->unmapped) {
         // The main window seen earlier: one question tells whether it is mapped now (a window
         // manager may have framed it meanwhile).
@@ -226,28 +338,43 @@ Window Find(Display* display, long processId, WindowSearch* search)
         }
     }
     LookBudget budget{std::chrono::steady_clock::now() + std::chrono::milliseconds(8), search,
-                      search ? search->ruledOut.size() : 0};
+                      search ? search->ruledOut.size() + search->ruledOutBelow.size() : 0};
     // Depth 3 reaches clients inside the frames of common window managers (frame, then a wrapper).
     Window found = FindBelow(display, DefaultRootWindow(display), processId, 3, search, budget);
     if (found == None && !budget.Spent())
         found = FindAmongManaged(display, processId, search, budget);
+    if (search)
+        search->lookedThrough = found == None && !budget.Spent();
     return found;
 }
 
 void SetWatching(bool on)
 {
     watching = on;
-    if (!on)
-        settledWindows.clear();  // nothing tells us any more of windows going
+    if (!on) {
+        // Nothing tells us any more of windows going or being mapped.
+        settledWindows.clear();
+        idleTopLevels.clear();
+    }
 }
 
 void NoteEvent(const XEvent& event)
 {
     Display* display = event.xany.display;
-    if (IsTopLevelDestroy(display, &event) && countedDestroys.erase(event.xany.serial) == 0)
-        ++destroyedTopLevels;
-    if (event.type == ReparentNotify && event.xreparent.event == DefaultRootWindow(display) &&
-        event.xreparent.parent != DefaultRootWindow(display))
+    const Window root = DefaultRootWindow(display);
+    if (IsTopLevelChange(display, event))
+        ++topLevelChanges;
+    // A helper window mapped, gone or re-parented is no longer known to be idle.
+    if (event.type == MapNotify && event.xmap.event == root)
+        idleTopLevels.erase(event.xmap.window);
+    else if (event.type == DestroyNotify && event.xdestroywindow.event == root)
+        idleTopLevels.erase(event.xdestroywindow.window);
+    else if (event.type == ReparentNotify && event.xreparent.event == root)
+        idleTopLevels.erase(event.xreparent.window);
+    Window gone = WindowLeavingTopLevel(display, &event);
+    if (gone != None && countedDestroys.erase(event.xany.serial) == 0)
+        LogDestroy(gone);
+    if (event.type == ReparentNotify && event.xreparent.event == root && event.xreparent.parent != root)
         settledWindows.erase(event.xreparent.window);  // framed by a manager, or embedded by us
 }
 

@@ -26,11 +26,20 @@ void* ToolkitConnection();
 // program's own helper windows), and its main window seen before it was mapped, which later looks
 // only need to see mapped. A window that goes away may have its identifier handed to a new one (the
 // started program's, even): while a NewWindowWatch exists, a top-level window destroyed makes the
-// next look forget what it learnt. Hold one while searching repeatedly.
+// next look forget what it learnt of that window and of every window inside a window manager's
+// frame. Hold one while searching repeatedly. While a watch is on, a look
+// that went through every window and found nothing is not repeated until a top-level window has
+// been created, mapped, unmapped, framed or destroyed since, or a short while has passed: a look
+// asks the server several questions, and each answer waits for whatever the server is busy with.
 struct WindowSearch {
-    std::unordered_set<NativeWindow> ruledOut;
+    std::unordered_set<NativeWindow> ruledOut;       // at the top level
+    std::unordered_set<NativeWindow> ruledOutBelow;  // inside a window manager's frames
     NativeWindow unmapped = 0;
-    unsigned long destroysSeen = 0;  // top-level windows destroyed, as counted when this was learnt
+    unsigned long destroysEpoch = 0;  // which log of destroyed top-level windows was read
+    size_t destroysSeen = 0;          // how far
+    bool lookedThrough = false;      // the last look went through every window and found none
+    unsigned long changesSeen = 0;   // top-level changes heard of when the last look began
+    std::chrono::steady_clock::time_point lastLook;
 };
 
 // The terminal window that process processId shows, or 0 while it shows none: a mapped top-level
