@@ -26,6 +26,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <fstream>
 #include <sqlite3.h>
 #include <sstream>
@@ -199,7 +200,10 @@ struct Bench {
 
     // "Connect all sites" on the tree, which holds the forty stored sites, with parallel connections
     // at a time: until every terminal is embedded, and until every session is logged in.
-    void FortySites(int parallel)
+    struct FortyResult {
+        double embedded = 0, gap = 0;
+    };
+    FortyResult FortySites(int parallel)
     {
         ShellyardFrame::parallelConnections = parallel;
         GapMeter gaps;
@@ -233,6 +237,7 @@ struct Bench {
                    "(target <= 1.1) %s\n",
                    parallel, embeddedAfter / bareAtOnce, embeddedAfter <= 1.1 * bareAtOnce ? "OK" : "MISSED");
         CloseAll();
+        return {embeddedAfter, longestGap};
     }
 
     double bareAtOnce = 0;
@@ -364,13 +369,31 @@ int main(int argc, char** argv)
                 bench.ConnectLatency(15);
                 bench.FortyBare();
             }
-            bench.bareAtOnce = bench.FortyBareAtOnce();
-            // BENCH_PARALLEL="1 2 3 4" compares several numbers of connections at a time.
-            std::istringstream parallel(Env("BENCH_PARALLEL").empty()
-                                            ? std::to_string(ShellyardFrame::parallelConnections)
-                                            : Env("BENCH_PARALLEL"));
-            for (int count; parallel >> count;)
-                bench.FortySites(count);
+            // BENCH_PARALLEL="1 2 3 4" compares several numbers of connections at a time;
+            // BENCH_ROUNDS=n repeats the forty all at once and each of those n times, with medians.
+            const int rounds = std::max(1, std::atoi(Env("BENCH_ROUNDS").c_str()));
+            std::map<int, std::vector<double>> ratios, gaps;
+            for (int round = 0; round < rounds; ++round) {
+                bench.bareAtOnce = bench.FortyBareAtOnce();
+                std::istringstream parallel(Env("BENCH_PARALLEL").empty()
+                                                ? std::to_string(ShellyardFrame::parallelConnections)
+                                                : Env("BENCH_PARALLEL"));
+                for (int count; parallel >> count;) {
+                    Bench::FortyResult result = bench.FortySites(count);
+                    ratios[count].push_back(result.embedded / bench.bareAtOnce);
+                    gaps[count].push_back(result.gap);
+                }
+            }
+            auto median = [](std::vector<double> values) {
+                std::sort(values.begin(), values.end());
+                return values[values.size() / 2];
+            };
+            for (const auto& [count, values] : ratios) {
+                if (rounds > 1)
+                    printf("forty sites, %d at a time, medians of %d rounds: %.2fx the forty all at once, longest "
+                           "time without dispatching events %.0f ms\n",
+                           count, rounds, median(values), median(gaps[count]));
+            }
         }
         if (parts != "forty") {
             bench.Broadcast();

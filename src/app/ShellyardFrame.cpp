@@ -81,6 +81,9 @@ ShellyardFrame::ShellyardFrame(wxFrame* frame)
     const int layoutId = wxWindow::NewControlId();
     layoutTimer.SetOwner(this, layoutId);
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) { auiManager.Update(); }, layoutId);
+    const int tabViewId = wxWindow::NewControlId();
+    tabViewTimer.SetOwner(this, tabViewId);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { ViewNewestTab(); }, tabViewId);
     const int endedId = wxWindow::NewControlId();
     endedTimer.SetOwner(this, endedId);
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) { CheckEndedTerminals(); }, endedId);

@@ -231,6 +231,16 @@ private:
     wxWeakRef<ShellyardConnPanel> lastConnected;
     wxTimer nextStartTimer;  // the next start of "Connect all sites", one turn of the event loop later
     wxTimer layoutTimer;     // the panes' layout once the last terminal shows
+    // The newest tab is brought into the tab row's view once the row has drawn, at most every
+    // kTabViewMilliseconds while sites connect (each time measures every tab).
+    static constexpr int kTabViewMilliseconds = 250;
+    wxTimer tabViewTimer;
+    wxWeakRef<ShellyardConnPanel> tabToView;
+    wxLongLong tabViewedAt = 0;
+    void ViewNewestTab();
+    // While several sites connect, the tab row keeps the height it has (each new tab would
+    // otherwise measure every tab's caption to find the same height again).
+    bool tabHeightHeld = false;
     wxTimer endedTimer;      // looks for terminals whose PuTTY has ended
     // The message for the user (after a line in the log) when a value of the site would reach PuTTY
     // or PLink as something else than what it is: an option, a line end. Empty when all is well.

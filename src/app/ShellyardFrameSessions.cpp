@@ -256,24 +256,35 @@ void ShellyardFrame::OpenTerminalTab(StartedConnection started, std::unique_ptr<
     // Frozen, the notebook draws its tab row once events flow, not inside the insertion: with
     // dozens of tabs that drawing alone would hold up events for long.
     notebook->Freeze();
+    if (connectingTotal > 1 && notebook->GetPageCount() > 0 && !tabHeightHeld) {
+        notebook->SetTabCtrlHeight(notebook->GetTabCtrlHeight());
+        tabHeightHeld = true;
+    }
     notebook->AddPage(page, started.name, true, PictureBitmap("tree2"));
     notebook->SetPageToolTip(notebook->GetPageIndex(page), page->SiteToolTip());
     if (!started.receive)
         UpdateTabMark(page);
     notebook->Thaw();
     // The tab row learns whether its tabs overflow when it draws; then it can scroll to the new tab.
-    wxWeakRef<ShellyardConnPanel> shown(page);
-    CallAfter([this, shown] {
-        wxAuiTabCtrl* tabs = nullptr;
-        int tab = 0;
-        if (shown && notebook->FindTab(shown, &tabs, &tab)) {
-            tabs->Update();
-            tabs->MakeTabVisible(tab, tabs);
-        }
-    });
+    tabToView = page;
+    if (!tabViewTimer.IsRunning()) {
+        const wxLongLong since = wxGetLocalTimeMillis() - tabViewedAt;
+        tabViewTimer.StartOnce(since >= kTabViewMilliseconds ? 1 : int(kTabViewMilliseconds - since.GetValue()));
+    }
     started.page = page;
     connections.push_back(started);
     page->Connect(this, started.id);
+}
+
+void ShellyardFrame::ViewNewestTab()
+{
+    tabViewedAt = wxGetLocalTimeMillis();
+    wxAuiTabCtrl* tabs = nullptr;
+    int tab = 0;
+    if (tabToView && notebook->FindTab(tabToView, &tabs, &tab)) {
+        tabs->Update();
+        tabs->MakeTabVisible(tab, tabs);
+    }
 }
 
 // A terminal in its tab goes into the record of open sessions, and out of it when its tab goes,
@@ -375,6 +386,10 @@ void ShellyardFrame::AdvanceConnections(bool startNow)
         connectingTotal = connectingStarted = 0;
     }
     connectingDisabler.reset();
+    if (tabHeightHeld) {
+        notebook->SetTabCtrlHeight(-1);  // measured again from now on
+        tabHeightHeld = false;
+    }
     // The user, who connected to work in the new terminal, has it take the keys; the panes are laid
     // out once it shows (the layout takes a while and changes nothing the terminal needs).
     if (lastConnected)
