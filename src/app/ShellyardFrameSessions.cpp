@@ -266,10 +266,16 @@ void ShellyardFrame::OpenTerminalTab(StartedConnection started, std::unique_ptr<
         UpdateTabMark(page);
     notebook->Thaw();
     // The tab row learns whether its tabs overflow when it draws; then it can scroll to the new tab.
+    // One site: at once, as soon as events flow; while several connect, at most every
+    // kTabViewMilliseconds.
     tabToView = page;
-    if (!tabViewTimer.IsRunning()) {
-        const wxLongLong since = wxGetLocalTimeMillis() - tabViewedAt;
-        tabViewTimer.StartOnce(since >= kTabViewMilliseconds ? 1 : int(kTabViewMilliseconds - since.GetValue()));
+    const wxLongLong since = wxGetLocalTimeMillis() - tabViewedAt;
+    if (connectingTotal <= 1 || since >= kTabViewMilliseconds) {
+        tabViewTimer.Stop();
+        tabViewedAt = wxGetLocalTimeMillis();
+        CallAfter([this] { ViewNewestTab(); });
+    } else if (!tabViewTimer.IsRunning()) {
+        tabViewTimer.StartOnce(int(kTabViewMilliseconds - since.GetValue()));
     }
     started.page = page;
     connections.push_back(started);
