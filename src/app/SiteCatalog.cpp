@@ -51,21 +51,8 @@ void SiteCatalog::Load(const SiteList& list, const std::vector<SiteFolder>& stor
             parent = found->second.parent;
         }
     }
-    // The store lists sites by rowid, so each one goes at the end of its maps (any other order
-    // still comes out right, only slower).
-    for (size_t i = 0; i < list.GetCount(); ++i) {
-        Site site = EntryOf(list.Item(i));
-        if (site.folder != 0 && folders.find(site.folder) == folders.end())
-            site.folder = 0;
-        if (sites.find(site.rowid) != sites.end()) {
-            PutSite(list.Item(i));
-            continue;
-        }
-        std::set<long long>& inFolder = sitesByFolder[site.folder];
-        inFolder.insert(inFolder.end(), site.rowid);
-        const long long rowid = site.rowid;
-        sites.emplace_hint(sites.end(), rowid, std::move(site));
-    }
+    for (size_t i = 0; i < list.GetCount(); ++i)
+        PutSite(list.Item(i));
 }
 
 void SiteCatalog::PutSite(const SiteRecord& record)
@@ -74,11 +61,18 @@ void SiteCatalog::PutSite(const SiteRecord& record)
     Site site = EntryOf(record);
     if (site.folder != 0 && folders.find(site.folder) == folders.end())
         site.folder = 0;
+    // Sites mostly come in rowid order (the store lists them so): each then goes at the end of its
+    // maps at once.
     auto known = sites.find(site.rowid);
     if (known != sites.end())
         sitesByFolder[known->second.folder].erase(site.rowid);
-    sitesByFolder[site.folder].insert(site.rowid);
-    sites[site.rowid] = std::move(site);
+    std::set<long long>& inFolder = sitesByFolder[site.folder];
+    inFolder.insert(inFolder.end(), site.rowid);
+    const long long rowid = site.rowid;
+    if (known != sites.end())
+        known->second = std::move(site);
+    else
+        sites.emplace_hint(sites.end(), rowid, std::move(site));
 }
 
 void SiteCatalog::RemoveSite(long long rowid)

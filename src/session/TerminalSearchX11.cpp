@@ -74,25 +74,6 @@ bool IsTopLevelChange(Display* display, const XEvent& event)
     }
 }
 
-Bool FindQueuedChange(Display* display, XEvent* event, XPointer found)
-{
-    if (IsTopLevelChange(display, *event))
-        *reinterpret_cast<bool*>(found) = true;
-    return False;  // every event stays queued for the toolkit
-}
-
-// Whether a change at the top level has arrived that the toolkit has not handled yet: what the
-// server has sent is read in without waiting, and the queue looked through.
-bool ChangeQueued(Display* display)
-{
-    if (XEventsQueued(display, QueuedAfterReading) == 0)
-        return false;
-    bool found = false;
-    XEvent unused;
-    XCheckIfEvent(display, &unused, FindQueuedChange, reinterpret_cast<XPointer>(&found));
-    return found;
-}
-
 // The window that the event says left the top level, or None.
 Window WindowLeavingTopLevel(Display* display, const XEvent* event)
 {
@@ -115,12 +96,28 @@ void LogDestroy(Window window)
     destroyedLog.push_back(window);
 }
 
-Bool CountQueuedDestroy(Display* display, XEvent* event, XPointer)
+// Looks at an event waiting in the queue: a window that left the top level goes into the log, and a
+// change at the top level is noted where changeFound points (when it does).
+Bool NoteQueuedEvent(Display* display, XEvent* event, XPointer changeFound)
 {
     Window gone = WindowLeavingTopLevel(display, event);
     if (gone != None && countedDestroys.insert(event->xany.serial).second)
         LogDestroy(gone);
+    if (changeFound && IsTopLevelChange(display, *event))
+        *reinterpret_cast<bool*>(changeFound) = true;
     return False;  // every event stays queued for the toolkit
+}
+
+// Whether a change at the top level has arrived that the toolkit has not handled yet: what the
+// server has sent is read in without waiting, and the queue looked through.
+bool ChangeQueued(Display* display)
+{
+    if (XEventsQueued(display, QueuedAfterReading) == 0)
+        return false;
+    bool found = false;
+    XEvent unused;
+    XCheckIfEvent(display, &unused, NoteQueuedEvent, reinterpret_cast<XPointer>(&found));
+    return found;
 }
 
 // Forgets what a search (and what every search) learnt of windows that have gone since: a
@@ -130,7 +127,7 @@ Bool CountQueuedDestroy(Display* display, XEvent* event, XPointer)
 void ForgetIfWindowsWentAway(Display* display, WindowSearch& search)
 {
     XEvent unused;
-    XCheckIfEvent(display, &unused, CountQueuedDestroy, nullptr);
+    XCheckIfEvent(display, &unused, NoteQueuedEvent, nullptr);
     if (search.destroysEpoch != destroyedLogEpoch) {
         search.ruledOut.clear();
         search.ruledOutBelow.clear();
