@@ -1,5 +1,6 @@
 #include "app/SitesPanel.h"
 
+#include "app/SiteTree.h"
 #include "resources/Pictures.h"
 
 #include <wx/artprov.h>
@@ -54,7 +55,7 @@ SitesPanel::~SitesPanel()
 // information art for detail lines.
 wxTreeCtrl* SitesPanel::MakeTree(wxWindowID id)
 {
-    wxTreeCtrl* tree = new wxTreeCtrl(this, id, wxDefaultPosition, wxDefaultSize, wxTR_DEFAULT_STYLE | wxNO_BORDER);
+    wxTreeCtrl* tree = new SiteTree(this, id);
     wxImageList* images = new wxImageList(16, 16, true, 7);
     for (int i = 0; i < 6; ++i)
         images->Add(PictureBitmap(wxString::Format("tree%d", i)));

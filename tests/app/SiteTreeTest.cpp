@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <gtk/gtk.h>
 #include <sqlite3.h>
@@ -21,7 +22,33 @@
 
 namespace {
 using In = NewSiteDialogProbe;
-using SiteTreeTest = SiteTreeFixture;
+
+class SiteTreeTest : public SiteTreeFixture {
+protected:
+    // How many pixels of a node's line from labelX on, as the X server holds the tree's window,
+    // differ from the line's background: none when the line is drawn without its text. (The line's
+    // own rectangle is asked for, not the label's, which would need the label.)
+    int LabelInk(const wxTreeItemId& node, int labelX)
+    {
+        wxRect rect;
+        if (!Tree()->GetBoundingRect(node, rect) || !wxRect(Tree()->GetClientSize()).Contains(rect))
+            return 0;
+        rect.x = labelX;
+        rect.width = 40;
+        GdkPixbuf* picture = gdk_pixbuf_get_from_window(Tree()->GTKGetDrawingWindow(), rect.x, rect.y,
+                                                        rect.width, rect.height);
+        if (!picture)
+            return 0;
+        const guchar* pixels = gdk_pixbuf_get_pixels(picture);
+        const int stride = gdk_pixbuf_get_rowstride(picture), channels = gdk_pixbuf_get_n_channels(picture);
+        int ink = 0;
+        for (int y = 0; y < rect.height; ++y)
+            for (int x = 0; x < rect.width; ++x)
+                ink += std::memcmp(pixels + y * stride + x * channels, pixels, 3) != 0;
+        g_object_unref(picture);
+        return ink;
+    }
+};
 }  // namespace
 
 TEST_F(SiteTreeTest, StoredSitesAppearInDatabaseOrderWithFourCollapsedDetailLines)
@@ -90,6 +117,32 @@ TEST_F(SiteTreeTest, MoreSitesThanASignedShortCountAllShow)
     wxTreeItemId last = Tree()->GetLastChild(Root());
     EXPECT_EQ(Tree()->GetItemText(last), "site32799");
     EXPECT_EQ(Labels(last)[0], "Host:10.1.32799");
+    wxTreeItemIdValue cookie;
+    wxTreeItemId first = Tree()->GetFirstChild(Root(), cookie);
+    EXPECT_EQ(Tree()->GetItemText(first), "site0");
+
+    // What is on the screen is drawn with its text, also a line far down once scrolled to; a real
+    // click on that label selects the site, and the keyboard's type-ahead finds sites not yet shown.
+    wxRect label;
+    ASSERT_TRUE(Tree()->GetBoundingRect(first, label, true));
+    const int labelX = label.x;
+    EXPECT_TRUE(WaitFor([&] { return LabelInk(first, labelX) > 20; }));
+    wxTreeItemId far = first;
+    for (int i = 0; i < 30000; ++i)
+        far = Tree()->GetNextChild(Root(), cookie);
+    ASSERT_EQ(Tree()->GetItemText(far), "site30000");
+    Tree()->EnsureVisible(far);
+    EXPECT_TRUE(WaitFor([&] { return LabelInk(far, labelX) > 20; }));
+    ASSERT_TRUE(Tree()->GetBoundingRect(far, label, true));
+    EXPECT_GT(label.width, 40);
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(Tree()->ClientToScreen(label.GetPosition() + wxPoint(label.width - 6, label.height / 2)));
+    mouse.MouseClick();
+    EXPECT_TRUE(WaitFor([&] { return Tree()->GetSelection() == far; }));
+    Tree()->SetFocus();
+    mouse.Text("site16400");
+    EXPECT_TRUE(WaitFor([&] { return Tree()->GetItemText(Tree()->GetSelection()) == "site16400"; }));
+    EXPECT_TRUE(WaitFor([&] { return LabelInk(Tree()->GetSelection(), labelX) > 20; }));
 }
 
 TEST_F(SiteTreeTest, DoubleClickAsksBeforeConnecting)
