@@ -31,6 +31,7 @@
 #include <sqlite3.h>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -70,6 +71,66 @@ int LoginShells(const std::string& user)
 {
     return atoi(Shell("pgrep -c -x -u '" + user + "' bash").c_str());
 }
+
+// CPU seconds (user and system) a process has used, from /proc (0 when it is gone).
+double ProcessCpu(long pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(in, line);
+    const size_t end = line.rfind(')');
+    if (end == std::string::npos)
+        return 0;
+    std::istringstream fields(line.substr(end + 2));
+    std::string field;
+    unsigned long long user = 0, system = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14)
+            user = std::stoull(field);
+        else if (i == 15)
+            system = std::stoull(field);
+    }
+    return double(user + system) / double(sysconf(_SC_CLK_TCK));
+}
+
+// The X server this program draws on: the Xvfb that tests/support/with-xvfb.sh started beside it.
+long XServerPid()
+{
+    const std::string found = Shell("pgrep -x -P " + std::to_string(getppid()) + " Xvfb");
+    return std::atol(found.c_str());
+}
+
+// Where the CPU went while forty terminals started: this program (every thread), the forty
+// terminals and the X server.
+struct CpuUse {
+    double ours = 0, terminals = 0, server = 0;
+
+    static double OursNow()
+    {
+        rusage use{};
+        getrusage(RUSAGE_SELF, &use);
+        return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) + 1e-6 * double(use.ru_utime.tv_usec + use.ru_stime.tv_usec);
+    }
+    // At the start: what this program and the server had used before.
+    static CpuUse Begin()
+    {
+        return {OursNow(), 0, ProcessCpu(XServerPid())};
+    }
+    // At the end, for the terminals with these process ids.
+    CpuUse Since(const std::vector<long>& terminalPids) const
+    {
+        CpuUse used{OursNow() - ours, 0, ProcessCpu(XServerPid()) - server};
+        for (long pid : terminalPids)
+            used.terminals += ProcessCpu(pid);
+        return used;
+    }
+    std::string Text() const
+    {
+        char text[160];
+        std::snprintf(text, sizeof text, "CPU: ours %.2f s, PuTTYs %.2f s, X server %.2f s", ours, terminals, server);
+        return text;
+    }
+};
 
 // Records the longest stretch in which the GUI thread dispatched no timer event.
 class GapMeter : public wxTimer {
@@ -176,6 +237,7 @@ struct Bench {
         std::vector<TerminalWindow::WindowSearch> searches(40);
         std::vector<bool> shown(40, false);
         TerminalWindow::NewWindowWatch watch;
+        const CpuUse cpu = CpuUse::Begin();
         auto begin = Clock::now();
         for (int site = 0; site < 40; ++site)
             started.push_back(TerminalProcess::Start(
@@ -190,8 +252,12 @@ struct Bench {
             return count == 40;
         }, std::chrono::seconds(30));
         double elapsed = Milliseconds(Clock::now() - begin);
-        printf("forty bare PuTTYs all at once: all windows shown in %.0f ms (%d of 40)\n", elapsed,
-               int(std::count(shown.begin(), shown.end(), true)));
+        std::vector<long> pids;
+        for (const auto& process : started)
+            pids.push_back(process ? process->Pid() : 0);
+        const CpuUse used = cpu.Since(pids);
+        printf("forty bare PuTTYs all at once: all windows shown in %.0f ms (%d of 40); %s\n", elapsed,
+               int(std::count(shown.begin(), shown.end(), true)), used.Text().c_str());
         started.clear();
         WaitUntil([] { return TerminalProcess::RunningCount() == 0; }, std::chrono::seconds(15));
         WaitUntil([&] { return LoginShells(user) == 0; }, std::chrono::seconds(15));
@@ -208,6 +274,7 @@ struct Bench {
         ShellyardFrame::parallelConnections = parallel;
         GapMeter gaps;
         gaps.Begin();
+        const CpuUse cpu = CpuUse::Begin();
         auto started = Clock::now();
         FrameProbe::ConnectAllSites(frame);
         auto embeddedCount = [&] {
@@ -222,6 +289,11 @@ struct Bench {
         };
         WaitUntil([&] { return !frame->IsConnecting(); }, std::chrono::seconds(60));
         double embeddedAfter = Milliseconds(Clock::now() - started);
+        std::vector<long> pids;
+        for (size_t i = 0; i < Notebook()->GetPageCount(); ++i)
+            if (ShellyardConnPanel* page = Page(i); page && page->GetTerminalProcess())
+                pids.push_back(page->GetTerminalProcess()->Pid());
+        const CpuUse used = cpu.Since(pids);
         int embedded = embeddedCount();
         WaitUntil([&] { return LoginShells(user) == 40; }, std::chrono::seconds(30));
         double loggedInAfter = Milliseconds(Clock::now() - started);
@@ -232,6 +304,7 @@ struct Bench {
                parallel, embedded, embeddedAfter, loggedIn, loggedInAfter,
                embedded == 40 && loggedIn == 40 && loggedInAfter < 5000 ? "OK" : "MISSED", longestGap,
                longestGap <= 100 ? "OK" : "MISSED");
+        printf("forty sites, %d at a time, until all embedded: %s\n", parallel, used.Text().c_str());
         if (bareAtOnce > 0)
             printf("forty sites, %d at a time: all embedded in %.2fx the time of forty bare PuTTYs all at once "
                    "(target <= 1.1) %s\n",
