@@ -103,7 +103,17 @@ long XServerPid()
 // Where the CPU went while forty terminals started: this program (every thread), the forty
 // terminals and the X server.
 struct CpuUse {
-    double ours = 0, terminals = 0, server = 0;
+    double ours = 0, terminals = 0, server = 0, machine = 0;
+
+    // Busy CPU seconds of the whole machine (every core, every process).
+    static double MachineNow()
+    {
+        std::ifstream in("/proc/stat");
+        std::string cpu;
+        unsigned long long user, nice, system, idle, iowait, irq, softirq, steal;
+        in >> cpu >> user >> nice >> system >> idle >> iowait >> irq >> softirq >> steal;
+        return double(user + nice + system + irq + softirq) / double(sysconf(_SC_CLK_TCK));
+    }
 
     static double OursNow()
     {
@@ -114,20 +124,21 @@ struct CpuUse {
     // At the start: what this program and the server had used before.
     static CpuUse Begin()
     {
-        return {OursNow(), 0, ProcessCpu(XServerPid())};
+        return {OursNow(), 0, ProcessCpu(XServerPid()), MachineNow()};
     }
     // At the end, for the terminals with these process ids.
     CpuUse Since(const std::vector<long>& terminalPids) const
     {
-        CpuUse used{OursNow() - ours, 0, ProcessCpu(XServerPid()) - server};
+        CpuUse used{OursNow() - ours, 0, ProcessCpu(XServerPid()) - server, MachineNow() - machine};
         for (long pid : terminalPids)
             used.terminals += ProcessCpu(pid);
         return used;
     }
     std::string Text() const
     {
-        char text[160];
-        std::snprintf(text, sizeof text, "CPU: ours %.2f s, PuTTYs %.2f s, X server %.2f s", ours, terminals, server);
+        char text[200];
+        std::snprintf(text, sizeof text, "CPU: ours %.2f s, PuTTYs %.2f s, X server %.2f s, the whole machine %.2f s",
+                      ours, terminals, server, machine);
         return text;
     }
 };
