@@ -20,25 +20,26 @@ SiteTree::~SiteTree()
 wxTreeItemId SiteTree::DoInsertItem(const wxTreeItemId& parent, size_t previous, const wxString& text, int image,
                                     int selectedImage, wxTreeItemData* data)
 {
-#ifdef wxHAS_GENERIC_TREECTRL
-    if (auto* site = dynamic_cast<SiteTreeItemData*>(data); site && !text.empty()) {
-        site->HoldLabel(text);
-        return wxTreeCtrl::DoInsertItem(parent, previous, wxString(), image, selectedImage, data);
-    }
-#endif
-    return wxTreeCtrl::DoInsertItem(parent, previous, text, image, selectedImage, data);
+    return wxTreeCtrl::DoInsertItem(parent, previous, LabelForControl(text, data), image, selectedImage, data);
 }
 
 wxTreeItemId SiteTree::DoInsertAfter(const wxTreeItemId& parent, const wxTreeItemId& idPrevious,
                                      const wxString& text, int image, int selImage, wxTreeItemData* data)
 {
+    return wxTreeCtrl::DoInsertAfter(parent, idPrevious, LabelForControl(text, data), image, selImage, data);
+}
+
+wxString SiteTree::LabelForControl(const wxString& text, wxTreeItemData* data)
+{
 #ifdef wxHAS_GENERIC_TREECTRL
     if (auto* site = dynamic_cast<SiteTreeItemData*>(data); site && !text.empty()) {
         site->HoldLabel(text);
-        return wxTreeCtrl::DoInsertAfter(parent, idPrevious, wxString(), image, selImage, data);
+        return wxString();
     }
+#else
+    (void)data;
 #endif
-    return wxTreeCtrl::DoInsertAfter(parent, idPrevious, text, image, selImage, data);
+    return text;
 }
 
 wxString SiteTree::GetItemText(const wxTreeItemId& item) const
@@ -124,8 +125,11 @@ void SiteTree::OnPaint(wxPaintEvent& event)
     if (m_dirty)
         CalculatePositions();
     const int height = GetClientSize().y;
-    // The top line: the first rows may be the margin above the first node.
-    wxTreeItemId line;
+    // The top line: the root when not scrolled, else the line under the window's top (a point on
+    // the border between two lines hits neither, hence the next rows).
+    int viewX = 0, viewY = 0;
+    GetViewStart(&viewX, &viewY);
+    wxTreeItemId line = viewY == 0 ? GetRootItem() : wxTreeItemId();
     for (int y = 0; y <= m_lineHeight + 4 && y < height && !line.IsOk(); ++y) {
         int flags = 0;
         line = HitTest(wxPoint(0, y), flags);

@@ -27,6 +27,8 @@ protected:
                                int image = -1, int selImage = -1, wxTreeItemData* data = nullptr) override;
 
 private:
+    // The text a new node gets in the control: nothing when its label waits in its data.
+    static wxString LabelForControl(const wxString& text, wxTreeItemData* data);
 #ifdef wxHAS_GENERIC_TREECTRL
     // The label held for the node, if any (null when the control has it).
     SiteTreeItemData* Holding(const wxTreeItemId& item) const;

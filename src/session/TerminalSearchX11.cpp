@@ -260,8 +260,7 @@ Window FindBelow(Display* display, Window parent, long processId, int depth, Win
 {
     Window root = None, parentOfParent = None, *children = nullptr;
     unsigned int count = 0;
-    bool listed; listed = XQueryTree(display, parent, &root, &parentOfParent, &children, &count);
-    if (!listed)
+    if (!XQueryTree(display, parent, &root, &parentOfParent, &children, &count))
         return None;
     // Only the root's children matter, and its listing is the round trip that read their destroys in.
     if (search && parent == root)

@@ -28,14 +28,16 @@ protected:
     // How many pixels of a node's line from labelX on, as the X server holds the tree's window,
     // differ from the line's background: none when the line is drawn without its text. (The line's
     // own rectangle is asked for, not the label's, which would need the label.)
-    int LabelInk(const wxTreeItemId& node, int labelX)
+    int LabelInk(const wxTreeItemId& node, int labelX, wxTreeCtrl* tree = nullptr)
     {
+        if (!tree)
+            tree = Tree();
         wxRect rect;
-        if (!Tree()->GetBoundingRect(node, rect) || !wxRect(Tree()->GetClientSize()).Contains(rect))
+        if (!tree->GetBoundingRect(node, rect) || !wxRect(tree->GetClientSize()).Contains(rect))
             return 0;
         rect.x = labelX;
         rect.width = 40;
-        GdkPixbuf* picture = gdk_pixbuf_get_from_window(Tree()->GTKGetDrawingWindow(), rect.x, rect.y,
+        GdkPixbuf* picture = gdk_pixbuf_get_from_window(tree->GTKGetDrawingWindow(), rect.x, rect.y,
                                                         rect.width, rect.height);
         if (!picture)
             return 0;
@@ -143,6 +145,17 @@ TEST_F(SiteTreeTest, MoreSitesThanASignedShortCountAllShow)
     mouse.Text("site16400");
     EXPECT_TRUE(WaitFor([&] { return Tree()->GetItemText(Tree()->GetSelection()) == "site16400"; }));
     EXPECT_TRUE(WaitFor([&] { return LabelInk(Tree()->GetSelection(), labelX) > 20; }));
+
+    // Find's results the same way: the first 500 of the 3,911 sites that match, and a line for the rest.
+    FrameProbe::FindField(frame)->SetValue("site3");
+    wxTreeCtrl* found = FrameProbe::FindTree(frame);
+    ASSERT_TRUE(WaitFor([&] { return found->IsShown() && found->GetChildrenCount(found->GetRootItem(), false) > 0; }));
+    EXPECT_EQ(found->GetChildrenCount(found->GetRootItem(), false), 501u);
+    EXPECT_TRUE(found->GetItemText(found->GetLastChild(found->GetRootItem())).StartsWith("3411 more sites match"));
+    wxTreeItemId lastFound = found->GetPrevSibling(found->GetLastChild(found->GetRootItem()));
+    EXPECT_EQ(found->GetItemText(lastFound), "site3388");  // in stored order: 3, 30-39, 300-399, 3000-3388
+    found->EnsureVisible(lastFound);
+    EXPECT_TRUE(WaitFor([&] { return LabelInk(lastFound, labelX, found) > 20; }));
 }
 
 TEST_F(SiteTreeTest, DoubleClickAsksBeforeConnecting)
