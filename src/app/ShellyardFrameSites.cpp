@@ -9,7 +9,9 @@
 
 #include "app/AppConfig.h"
 #include "app/PrivateFile.h"
+#include "session/KeyConversion.h"
 #include "session/KeyFile.h"
+#include "session/PendingEvents.h"
 
 #include <wx/filename.h>
 #include <wx/log.h>
@@ -174,24 +176,12 @@ wxString ShellyardFrame::PrepareKeyFile(SiteRecord& site)
     if (!wxFileName::DirExists(folder))
         wxFileName::Mkdir(folder, 0700, wxPATH_MKDIR_FULL);
     PrivateFile::Tighten(folder);
-    // The passphrase reaches puttygen through a file only we can read, and stays on the new key,
-    // which PuTTY then asks for.
-    const wxString phraseFile = target.GetFullPath() + ".phrase";
-    std::vector<std::string> items = {Utf8Text(PuttygenBeside(plinkPath)), Utf8Text(site.keyfile), "-O", "private",
-                                      "-o", Utf8Text(target.GetFullPath())};
-    if (key.passphrase) {
-        PrivateFile::WriteAtomically(phraseFile, Utf8Text(passphrase) + "\n");
-        items.insert(items.end(), {"--old-passphrase", Utf8Text(phraseFile), "--new-passphrase", Utf8Text(phraseFile)});
-    }
-    std::vector<const char*> argv;
-    for (const std::string& item : items)
-        argv.push_back(item.c_str());
-    argv.push_back(nullptr);
-    const long status = wxExecute(const_cast<char**>(argv.data()), wxEXEC_SYNC | wxEXEC_NODISABLE, nullptr);
-    if (key.passphrase)
-        wxRemoveFile(phraseFile);
-    if (status != 0 || KeyFile::Of(Utf8Text(target.GetFullPath())).kind != KeyFile::Kind::Putty) {
-        wxLogMessage("puttygen could not convert %s (exit status %ld)", site.keyfile, status);
+    // The passphrase stays on the new key, which PuTTY then asks for.
+    std::string error;
+    if (!KeyConversion::ToPutty(Utf8Text(PuttygenBeside(plinkPath)), Utf8Text(site.keyfile),
+                                Utf8Text(target.GetFullPath()), Utf8Text(passphrase), &error,
+                                [] { HandlePendingEvents(wxEVT_CATEGORY_UI); })) {
+        wxLogMessage("puttygen could not convert %s (%s)", site.keyfile, wxString::FromUTF8(error.c_str()));
         return wxString::Format(_("The site %s cannot be started: %s."), site.hostname,
                                 wxString::Format(_("puttygen could not convert its key file %s"), site.keyfile));
     }

@@ -25,6 +25,14 @@ public:
     // tells, once per program, when it cannot.
     static std::unique_ptr<ChildProcess> Start(TerminalArguments arguments, std::string* error,
                                                std::string* notice = nullptr);
+    // The same with secrets (passphrases), each handed over through a pipe of its own: the argument
+    // at index argument is replaced by the name under which the program opens that pipe.
+    struct Secret {
+        size_t argument;
+        std::string text;
+    };
+    static std::unique_ptr<ChildProcess> Start(std::vector<std::string> arguments, const std::vector<Secret>& secrets,
+                                               std::string* error);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -47,8 +55,8 @@ public:
 
 private:
     explicit ChildProcess(std::unique_ptr<Native> native);
-    // secretEnd: a descriptor the program gets as PasswordHandOver::kChildDescriptor (-1: none).
+    // secretEnds: descriptors the program gets as PasswordHandOver::kChildDescriptor and on (POSIX).
     static std::unique_ptr<ChildProcess> StartWith(const std::vector<std::string>& arguments, std::string* error,
-                                                   int secretEnd);
+                                                   const std::vector<int>& secretEnds);
     std::unique_ptr<Native> native;
 };

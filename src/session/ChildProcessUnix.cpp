@@ -42,7 +42,7 @@ int Index(ChildProcess::Stream stream)
 ChildProcess::ChildProcess(std::unique_ptr<Native> n) : native(std::move(n)) {}
 
 std::unique_ptr<ChildProcess> ChildProcess::StartWith(const std::vector<std::string>& arguments, std::string* error,
-                                                      int secretEnd)
+                                                      const std::vector<int>& secretEnds)
 {
     if (arguments.empty() || arguments.front().empty()) {
         if (error)
@@ -58,14 +58,14 @@ std::unique_ptr<ChildProcess> ChildProcess::StartWith(const std::vector<std::str
         return nullptr;
     }
 
-    // The child gets the null device, the two pipes, the password pipe if any, and nothing else of
+    // The child gets the null device, the two pipes, the password pipes if any, and nothing else of
     // ours; and a process group of its own (a wrapper script's children end with it).
     SpawnUnix spawn;
     spawn.arguments = arguments;
     spawn.ownGroup = true;
     spawn.output = output[1];
     spawn.errors = errors[1];
-    spawn.secretEnd = secretEnd;
+    spawn.secretEnds = secretEnds;
     std::string reason;
     pid_t pid = spawn.Run(&reason);
     close(output[1]);

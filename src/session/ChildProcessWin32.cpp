@@ -79,7 +79,7 @@ std::string LastError()
 ChildProcess::ChildProcess(std::unique_ptr<Native> n) : native(std::move(n)) {}
 
 std::unique_ptr<ChildProcess> ChildProcess::StartWith(const std::vector<std::string>& arguments, std::string* error,
-                                                      int)
+                                                      const std::vector<int>&)
 {
     if (arguments.empty() || arguments.front().empty()) {
         if (error)

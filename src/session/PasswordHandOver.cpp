@@ -30,5 +30,18 @@ std::unique_ptr<PasswordHandOver> PasswordHandOver::Take(TerminalArguments& argu
                       "and later): its password is passed as an argument, visible to other local users";
         return nullptr;
     }
-    return Open(arguments);
+    std::string name;
+    std::unique_ptr<PasswordHandOver> handOver = Open(kChildDescriptor, &name);
+    if (handOver)
+        handOver->Hold(arguments.MovePasswordToFile(name) + "\n");
+    return handOver;
+}
+
+std::unique_ptr<PasswordHandOver> PasswordHandOver::ForText(const std::string& text, int childDescriptor,
+                                                            std::string* name)
+{
+    std::unique_ptr<PasswordHandOver> handOver = Open(childDescriptor, name);
+    if (handOver)
+        handOver->Hold(text + "\n");
+    return handOver;
 }

@@ -20,6 +20,11 @@ public:
     // them into a new hand-over and returns it; else returns null and leaves arguments as they are.
     // The first time a program is found too old, *notice says so (for the log).
     static std::unique_ptr<PasswordHandOver> Take(TerminalArguments& arguments, std::string* notice = nullptr);
+    // A pipe holding one line of text (a passphrase) for a program about to start, which opens it
+    // as *name; on POSIX the program must get ChildEnd() as descriptor childDescriptor. Null when no
+    // pipe can be made.
+    static std::unique_ptr<PasswordHandOver> ForText(const std::string& text, int childDescriptor,
+                                                     std::string* name);
     ~PasswordHandOver();
     PasswordHandOver(const PasswordHandOver&) = delete;
     PasswordHandOver& operator=(const PasswordHandOver&) = delete;
@@ -36,7 +41,9 @@ public:
 
 private:
     explicit PasswordHandOver(std::unique_ptr<Native> native);
-    // The platform's part: the pipe itself.
-    static std::unique_ptr<PasswordHandOver> Open(TerminalArguments& arguments);
+    // The platform's part: the pipe itself, opened by the program as *name (given to it as
+    // childDescriptor on POSIX), and then the line it holds.
+    static std::unique_ptr<PasswordHandOver> Open(int childDescriptor, std::string* name);
+    void Hold(std::string line);
     std::unique_ptr<Native> native;
 };

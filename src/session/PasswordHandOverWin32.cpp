@@ -65,13 +65,15 @@ DWORD WINAPI Serve(void* parameter)
 PasswordHandOver::PasswordHandOver(std::unique_ptr<Native> n) : native(std::move(n)) {}
 PasswordHandOver::~PasswordHandOver() = default;
 
-std::unique_ptr<PasswordHandOver> PasswordHandOver::Open(TerminalArguments& arguments)
+std::unique_ptr<PasswordHandOver> PasswordHandOver::Open(int, std::string* pipeName)
 {
     char name[96];
+    // Two pipes made at once (a passphrase old and new) differ in their count.
+    static LONG made = 0;
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);
-    wsprintfA(name, "\\\\.\\pipe\\shellyard-%lu-%08lx%08lx", GetCurrentProcessId(), counter.HighPart,
-              counter.LowPart);
+    wsprintfA(name, "\\\\.\\pipe\\shellyard-%lu-%ld-%08lx%08lx", GetCurrentProcessId(),
+              InterlockedIncrement(&made), counter.HighPart, counter.LowPart);
 
     // Owner only: the access list grants generic access to the pipe's owner (this user) alone.
     PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -86,8 +88,15 @@ std::unique_ptr<PasswordHandOver> PasswordHandOver::Open(TerminalArguments& argu
         return nullptr;
     auto native = std::make_unique<Native>();
     native->pipe = pipe;
-    native->line = arguments.MovePasswordToFile(name) + "\n";
+    *pipeName = name;
     return std::unique_ptr<PasswordHandOver>(new PasswordHandOver(std::move(native)));
+}
+
+void PasswordHandOver::Hold(std::string line)
+{
+    // Served once the program runs (Started).
+    native->line.swap(line);
+    std::fill(line.begin(), line.end(), '\0');
 }
 
 int PasswordHandOver::ChildEnd() const

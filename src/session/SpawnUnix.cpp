@@ -38,11 +38,9 @@ pid_t SpawnUnix::Run(std::string* error) const
         posix_spawn_file_actions_adddup2(&actions, output, 1);
         posix_spawn_file_actions_adddup2(&actions, errors >= 0 ? errors : output, 2);
     }
-    int firstClosed = 3;
-    if (secretEnd >= 0) {
-        posix_spawn_file_actions_adddup2(&actions, secretEnd, PasswordHandOver::kChildDescriptor);
-        firstClosed = PasswordHandOver::kChildDescriptor + 1;
-    }
+    int firstClosed = PasswordHandOver::kChildDescriptor;
+    for (int secretEnd : secretEnds)
+        posix_spawn_file_actions_adddup2(&actions, secretEnd, firstClosed++);
     posix_spawn_file_actions_addclosefrom_np(&actions, firstClosed);
 
     posix_spawnattr_t attributes;

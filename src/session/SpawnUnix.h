@@ -14,7 +14,7 @@ struct SpawnUnix {
     bool ownSession = false;  // a session of its own: nothing sent to ours reaches it
     int output = -1;          // given as standard output and error, with the null device as
     int errors = -1;          // standard input; else it shares our standard streams
-    int secretEnd = -1;       // given as descriptor 3 (a password's pipe)
+    std::vector<int> secretEnds;  // given as descriptors 3, 4, ... (passwords' pipes)
 
     // The new process's id; 0 when it could not be started, with *error saying why.
     pid_t Run(std::string* error) const;

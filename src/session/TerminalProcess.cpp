@@ -201,7 +201,8 @@ long StartProgram(const TerminalArguments& arguments, bool ownSession)
     spawn.arguments = started.Items();
     spawn.x11Backend = true;
     spawn.ownSession = ownSession;
-    spawn.secretEnd = password ? password->ChildEnd() : -1;
+    if (password)
+        spawn.secretEnds.push_back(password->ChildEnd());
     std::string error;
     long pid = spawn.Run(&error);
     if (!pid)
