@@ -64,6 +64,8 @@ private:
     friend struct MonitorProbe;  // read access for the tests and the benchmark
 
     class DrawingTurns;
+    // The page waits no longer for its turn to draw (it goes).
+    void LeaveDrawingTurns();
     enum RunId { kSystemTypeRun = 1, kDetailsRun, kProcessListRun, kShareCheckRun };
     enum class Sharing { Unknown, Shared, Own };
 
