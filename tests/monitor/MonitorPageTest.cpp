@@ -324,7 +324,12 @@ TEST_F(MonitorPageTest, StopAndStartTakeTheIntervalAndALostConnectionComesBackBy
     CreateFrame();
     ShellyardMonPanel* page = Monitor("box", port);
     ASSERT_NE(page, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return MonitorProbe::Samples(page) >= 1 && MonitorProbe::Total(page) != ""; }, 20s));
+    // The system details too (their own run may end after the first sample): what the page shows when
+    // stopped is compared with what it shows later.
+    ASSERT_TRUE(WaitFor([&] {
+        return MonitorProbe::Samples(page) >= 1 && MonitorProbe::Total(page) != "" &&
+               MonitorProbe::Info(page).Contains("\n");
+    }, 20s));
 
     // Stop asks first; No goes on, Yes ends every PLink of the page and keeps what it shows.
     wxButton* button = MonitorProbe::StartStop(page);
