@@ -28,6 +28,10 @@ public:
     virtual void SetActive(bool active) = 0;
     // Takes Escape (true) or gives it back.
     virtual void TakeEscape(bool take) = 0;
-    // Hands the combinations pressed since the last call to onKey; call often from the event loop.
+    // Hands the combinations pressed since the last call to onKey; call from the event loop whenever
+    // Descriptor() is readable, or often where there is none. Attach and TakeEscape may hand some
+    // over too, so onKey must not act at once.
     virtual void Poll() = 0;
+    // A descriptor that becomes readable when combinations were pressed; -1 where there is none.
+    virtual int Descriptor() const { return -1; }
 };

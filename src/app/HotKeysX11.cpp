@@ -31,15 +31,20 @@ public:
         combinations.push_back({XKeysymToKeycode(display, XK_Escape), 0, Escape});
         for (int n = 0; n < 9; ++n)
             combinations.push_back({XKeysymToKeycode(display, XK_1 + n), Mod1Mask, n});
-        X11ErrorTrap trap(display);
-        // As for Escape (see TakeEscape), every mix of Caps Lock and Num Lock.
-        for (const Combination& c : combinations) {
-            if (!c.keycode || c.action == Escape)
-                continue;  // Escape only while TakeEscape says so
-            for (unsigned int lock : kLocks)
-                XGrabKey(display, c.keycode, c.modifiers | lock, static_cast<Window>(topLevel), False, GrabModeAsync,
-                         GrabModeAsync);
+        {
+            X11ErrorTrap trap(display);
+            // As for Escape (see TakeEscape), every mix of Caps Lock and Num Lock.
+            for (const Combination& c : combinations) {
+                if (!c.keycode || c.action == Escape)
+                    continue;  // Escape only while TakeEscape says so
+                for (unsigned int lock : kLocks)
+                    XGrabKey(display, c.keycode, c.modifiers | lock, static_cast<Window>(topLevel), False,
+                             GrabModeAsync, GrabModeAsync);
+            }
         }
+        // Waiting for the server's answers may have read key events off the connection, which then
+        // no longer makes the descriptor readable: they are handed over now.
+        Poll();
         return true;
     }
 
@@ -51,16 +56,22 @@ public:
             return;
         escapeTaken = take;
         const KeyCode escape = XKeysymToKeycode(display, XK_Escape);
-        X11ErrorTrap trap(display);
-        // Caps Lock and Num Lock change the state a key arrives with: each combination is grabbed
-        // with every mix of them.
-        for (unsigned int lock : kLocks) {
-            if (take)
-                XGrabKey(display, escape, lock, static_cast<Window>(grabbed), False, GrabModeAsync, GrabModeAsync);
-            else
-                XUngrabKey(display, escape, lock, static_cast<Window>(grabbed));
+        {
+            X11ErrorTrap trap(display);
+            // Caps Lock and Num Lock change the state a key arrives with: each combination is
+            // grabbed with every mix of them.
+            for (unsigned int lock : kLocks) {
+                if (take)
+                    XGrabKey(display, escape, lock, static_cast<Window>(grabbed), False, GrabModeAsync,
+                             GrabModeAsync);
+                else
+                    XUngrabKey(display, escape, lock, static_cast<Window>(grabbed));
+            }
         }
+        Poll();  // as in Attach
     }
+
+    int Descriptor() const override { return ConnectionNumber(display); }
 
     void Poll() override
     {

@@ -37,6 +37,18 @@ short ShellyardFrame::sitesListShown = 1;
 short ShellyardFrame::panesShown = 1;
 
 namespace {
+// Hands the tab keys over as soon as their connection has something to read.
+class HotKeysReader : public wxEventLoopSourceHandler {
+public:
+    explicit HotKeysReader(HotKeys* keys) : keys(keys) {}
+    void OnReadWaiting() override { keys->Poll(); }
+    void OnWriteWaiting() override {}
+    void OnExceptionWaiting() override {}
+
+private:
+    HotKeys* keys;
+};
+
 // The store's messages become the program's message boxes (no parent, as at start-up the frame is
 // not shown yet).
 class MessageBoxSink : public StoreMessageSink {
@@ -88,16 +100,24 @@ ShellyardFrame::ShellyardFrame(wxFrame* frame)
     endedTimer.SetOwner(this, endedId);
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) { CheckEndedTerminals(); }, endedId);
     endedTimer.Start(300);
-    hotKeys = HotKeys::Create([this](int action) { SwitchTab(action); });
+    // A combination acts once the event loop is back (it may be handed over amid our own calls).
+    hotKeys = HotKeys::Create([this](int action) { CallAfter([this, action] { SwitchTab(action); }); });
+    if (hotKeys && hotKeys->Descriptor() >= 0) {
+        hotKeysReader = std::make_unique<HotKeysReader>(hotKeys.get());
+        hotKeysSource.reset(
+            wxEventLoopBase::AddSourceForFD(hotKeys->Descriptor(), hotKeysReader.get(), wxEVENT_SOURCE_INPUT));
+    }
     if (hotKeys) {
         const int hotKeysId = wxWindow::NewControlId();
         hotKeysTimer.SetOwner(this, hotKeysId);
         Bind(
             wxEVT_TIMER,
             [this](wxTimerEvent&) {
-                // The grab is made once the window is on screen.
-                if (IsShownOnScreen())
-                    hotKeys->Attach(TerminalWindow::FromToolkitHandle(GetHandle()));
+                // The grab is made once the window is on screen; from then on the event loop hears
+                // of the keys where it watches the descriptor.
+                if (IsShownOnScreen() && hotKeys->Attach(TerminalWindow::FromToolkitHandle(GetHandle())) &&
+                    hotKeysSource)
+                    hotKeysTimer.Stop();
                 hotKeys->Poll();
             },
             hotKeysId);

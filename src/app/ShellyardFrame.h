@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 #include <wx/aui/aui.h>
+#include <wx/evtloopsrc.h>
 #include <wx/utils.h>
 #include <wx/weakref.h>
 #include <wx/timer.h>
@@ -269,6 +270,9 @@ private:
     void SwitchTab(int action);
     std::unique_ptr<HotKeys> hotKeys;
     wxTimer hotKeysTimer;
+    // Where HotKeys has a descriptor, the event loop watches it (the source goes before hotKeys).
+    std::unique_ptr<wxEventLoopSourceHandler> hotKeysReader;
+    std::unique_ptr<wxEventLoopSource> hotKeysSource;
     KeySender keySender;
 
     std::unique_ptr<StoreMessageSink> storeMessages;
