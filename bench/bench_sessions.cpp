@@ -74,7 +74,8 @@ int LoginShells(const std::string& user)
 
 // Waits until the user has this many login shells, asking every 20 ms (each question is a pgrep,
 // which would otherwise take a share of the CPU the logins need).
-bool WaitForLoginShells(const std::string& user, int count)
+bool WaitForLoginShells(const std::string& user, int count,
+                        std::chrono::seconds deadline = std::chrono::seconds(30))
 {
     auto lastAsked = Clock::now() - std::chrono::seconds(1);
     return WaitUntil([&] {
@@ -82,7 +83,7 @@ bool WaitForLoginShells(const std::string& user, int count)
             return false;
         lastAsked = Clock::now();
         return LoginShells(user) == count;
-    }, std::chrono::seconds(30));
+    }, deadline);
 }
 
 // CPU seconds (user and system) a process has used, from /proc (0 when it is gone).
@@ -203,7 +204,7 @@ struct Bench {
         while (Notebook()->GetPageCount() > 0)
             Notebook()->DeletePage(0);
         WaitUntil([] { return TerminalProcess::RunningCount() == 0; }, std::chrono::seconds(15));
-        WaitUntil([&] { return LoginShells(user) == 0; }, std::chrono::seconds(15));
+        WaitForLoginShells(user, 0);
     }
 
     void ConnectLatency(int rounds)
@@ -250,7 +251,7 @@ struct Bench {
                Milliseconds(Clock::now() - begin));
         started.clear();
         WaitUntil([] { return TerminalProcess::RunningCount() == 0; }, std::chrono::seconds(15));
-        WaitUntil([&] { return LoginShells(user) == 0; }, std::chrono::seconds(15));
+        WaitForLoginShells(user, 0);
     }
 
     // The same forty started as bare PuTTYs all at once, until every one shows its window: the
@@ -288,7 +289,7 @@ struct Bench {
         printf("forty bare PuTTYs all at once: %d of 40 logged in after %.0f ms\n", LoginShells(user), bareLoggedIn);
         started.clear();
         WaitUntil([] { return TerminalProcess::RunningCount() == 0; }, std::chrono::seconds(15));
-        WaitUntil([&] { return LoginShells(user) == 0; }, std::chrono::seconds(15));
+        WaitForLoginShells(user, 0);
         return elapsed;
     }
 
@@ -369,7 +370,7 @@ struct Bench {
         for (int open : {10, 40}) {
             for (int site = 0; site < open; ++site)
                 Connect(site);
-            if (!WaitUntil([&] { return LoginShells(user) == open; }, std::chrono::seconds(60))) {
+            if (!WaitForLoginShells(user, open, std::chrono::seconds(60))) {
                 printf("chosen broadcast: only %d of %d sessions logged in\n", LoginShells(user), open);
                 CloseAll();
                 return;
@@ -400,7 +401,7 @@ struct Bench {
     {
         for (int site = 0; site < 10; ++site)
             Connect(site);
-        if (!WaitUntil([&] { return LoginShells(user) == 10; }, std::chrono::seconds(30))) {
+        if (!WaitForLoginShells(user, 10)) {
             printf("broadcast: only %d of 10 sessions logged in\n", LoginShells(user));
             return;
         }
