@@ -2,11 +2,19 @@
 
 #include "app/SiteTreeItemData.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 SiteTree::SiteTree(wxWindow* parent, wxWindowID id)
     : wxTreeCtrl(parent, id, wxDefaultPosition, wxDefaultSize, wxTR_DEFAULT_STYLE | wxNO_BORDER)
 {
 #ifdef wxHAS_GENERIC_TREECTRL
     Bind(wxEVT_PAINT, &SiteTree::OnPaint, this);
+    Bind(wxEVT_TREE_ITEM_EXPANDED, [this](wxTreeEvent& event) {
+        widestUnknown = true;
+        event.Skip();
+    });
 #endif
 }
 
@@ -34,6 +42,7 @@ wxString SiteTree::LabelForControl(const wxString& text, wxTreeItemData* data)
 #ifdef wxHAS_GENERIC_TREECTRL
     if (auto* site = dynamic_cast<SiteTreeItemData*>(data); site && !text.empty()) {
         site->HoldLabel(text);
+        widestUnknown = true;
         return wxString();
     }
 #else
@@ -99,6 +108,40 @@ bool SiteTree::ShowLabel(const wxTreeItemId& item)
     return CalcUnscrolledPosition(label.GetTopRight()).x >= GetVirtualSize().x;
 }
 
+bool SiteTree::ShowWidestLabels()
+{
+    widestUnknown = false;
+    // A label's characters, and four for each level of indentation, stand in for its width
+    // (measuring every label is what holding them saves); the longest few are measured.
+    const size_t kCandidates = 8;
+    const size_t kIndentCharacters = 4;
+    std::vector<std::pair<size_t, wxTreeItemId>> longest;  // longest first
+    std::vector<std::pair<wxTreeItemId, size_t>> open{{GetRootItem(), 0}};
+    while (!open.empty()) {
+        const auto [node, depth] = open.back();
+        open.pop_back();
+        if (const SiteTreeItemData* held = Holding(node)) {
+            const size_t score = held->HeldLabel().length() + kIndentCharacters * depth;
+            if (longest.size() < kCandidates || score > longest.back().first) {
+                auto at = std::find_if(longest.begin(), longest.end(), [&](const auto& c) { return c.first < score; });
+                longest.insert(at, {score, node});
+                if (longest.size() > kCandidates)
+                    longest.pop_back();
+            }
+        }
+        if (!IsExpanded(node))
+            continue;
+        // Children by index: finding a node's next sibling searches its parent's children.
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId child = GetFirstChild(node, cookie); child.IsOk(); child = GetNextChild(node, cookie))
+            open.push_back({child, depth + 1});
+    }
+    bool wider = false;
+    for (const auto& candidate : longest)
+        wider = ShowLabel(candidate.second) || wider;
+    return wider;
+}
+
 wxTreeItemId SiteTree::NextLine(const wxTreeItemId& item) const
 {
     if (IsExpanded(item)) {
@@ -134,7 +177,7 @@ void SiteTree::OnPaint(wxPaintEvent& event)
         int flags = 0;
         line = HitTest(wxPoint(0, y), flags);
     }
-    bool wider = false;
+    bool wider = widestUnknown && ShowWidestLabels();
     for (; line.IsOk(); line = NextLine(line)) {
         wider = ShowLabel(line) || wider;
         wxRect rect;

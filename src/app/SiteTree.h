@@ -5,6 +5,8 @@
 // sites. Here the label of a site or folder node is held in its SiteTreeItemData and given to the
 // control only when the node's line is about to be drawn, edited or asked for its rectangle;
 // GetItemText, and so every tree event and the keyboard's type-ahead, sees the label at once.
+// The few longest labels on open nodes are given to it before it is drawn as well, so that the
+// horizontal scroll range covers the widest name from the start.
 // Where the platform's native tree is used (it asks for labels itself), the labels go straight in.
 #include <wx/treectrl.h>
 
@@ -28,7 +30,7 @@ protected:
 
 private:
     // The text a new node gets in the control: nothing when its label waits in its data.
-    static wxString LabelForControl(const wxString& text, wxTreeItemData* data);
+    wxString LabelForControl(const wxString& text, wxTreeItemData* data);
 #ifdef wxHAS_GENERIC_TREECTRL
     // The label held for the node, if any (null when the control has it).
     SiteTreeItemData* Holding(const wxTreeItemId& item) const;
@@ -38,5 +40,9 @@ private:
     void OnPaint(wxPaintEvent& event);
     // The line after this one on the screen (into opened nodes, out of finished ones).
     wxTreeItemId NextLine(const wxTreeItemId& item) const;
+    // Gives the control the labels likely to be the widest of the open nodes; true when the tree
+    // must be laid out again for them.
+    bool ShowWidestLabels();
+    bool widestUnknown = false;  // nodes were added or opened since the widest were shown
 #endif
 };

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <wx/dcclient.h>
 #include <gtk/gtk.h>
 #include <sqlite3.h>
 #include <string>
@@ -113,6 +114,8 @@ TEST_F(SiteTreeTest, MoreSitesThanASignedShortCountAllShow)
     std::vector<Row> rows;
     for (int i = 0; i < 32800; ++i)
         rows.push_back({"", "", "ssh", "10.1." + std::to_string(i), "site" + std::to_string(i), "22"});
+    const std::string longName = "site31000 with a name far longer than that of any other site in this tree";
+    rows[31000][4] = longName;
     CreateDatabase(rows);
     CreateFrame();
     ASSERT_EQ(Tree()->GetChildrenCount(Root(), false), 32800u);
@@ -129,6 +132,12 @@ TEST_F(SiteTreeTest, MoreSitesThanASignedShortCountAllShow)
     ASSERT_TRUE(Tree()->GetBoundingRect(first, label, true));
     const int labelX = label.x;
     EXPECT_TRUE(WaitFor([&] { return LabelInk(first, labelX) > 20; }));
+    // The horizontal scroll range covers the longest name before it was ever drawn.
+    wxClientDC measure(Tree());
+    measure.SetFont(Tree()->GetFont());
+    const int longRight = labelX + measure.GetTextExtent(longName).x;
+    EXPECT_TRUE(WaitFor([&] { return Tree()->GetVirtualSize().x >= longRight; }))
+        << Tree()->GetVirtualSize().x << " < " << longRight;
     wxTreeItemId far = first;
     for (int i = 0; i < 30000; ++i)
         far = Tree()->GetNextChild(Root(), cookie);
